@@ -1,0 +1,28 @@
+// Common shape of the ombrix engines: 32-bit unsigned results over the
+// whole word range, as a standard random-number engine has them.
+//
+// The engines are plain structs whose public fields are the generator's
+// state, in the order the Python types store them. No Python is needed to
+// use them.
+#pragma once
+
+#include <cstdint>
+
+namespace ombrix {
+
+using word = std::uint32_t;
+
+template <class Engine>
+struct engine32 {
+    using result_type = word;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return 0xFFFFFFFFu; }
+
+    // Advances the engine n steps, discarding the values.
+    constexpr void discard(unsigned long long n) {
+        auto& self = static_cast<Engine&>(*this);
+        while (n--) self();
+    }
+};
+
+}  // namespace ombrix

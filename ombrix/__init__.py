@@ -1,0 +1,1 @@
+"""ombrix: classic 32-bit pseudo-random number generators."""

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need, on a machine that has
+# never seen the project. Run as root; safe to run again.
+#
+#   scripts/install-deps.sh            build and test dependencies
+#
+# Python 2.7 comes from Debian 11 ("bullseye"), added as a second suite that
+# reuses the mirror this machine is already configured with.
+set -euo pipefail
+
+PY3=${PY3:-python3}
+PY2=${PY2:-/usr/bin/python2.7}
+
+need_apt=()
+for pkg in g++ make python2.7-dev python-setuptools; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
+        || need_apt+=("$pkg")
+done
+
+if [ ${#need_apt[@]} -gt 0 ]; then
+    bullseye=/etc/apt/sources.list.d/bullseye.sources
+    if [ ! -f "$bullseye" ]; then
+        uris=$(grep -m1 -E '^URIs:' /etc/apt/sources.list.d/debian.sources)
+        # A snapshot mirror of the current release does not carry bullseye;
+        # use the suite at the same archive root.
+        printf 'Types: deb\n%s\nSuites: bullseye\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+            "$uris" > "$bullseye"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need_apt[@]}"
+fi
+
+# Test tools for Python 3.
+"$PY3" -c 'import pytest' 2>/dev/null || "$PY3" -m pip install -q 'pytest>=7'
+
+# Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
+# supports it from its own wheel, then take pytest 4.6 (the last for 2.7).
+if ! "$PY2" -m pip --version >/dev/null 2>&1; then
+    wheels=$(mktemp -d)
+    "$PY3" -m pip download -q --no-deps --only-binary=:all: -d "$wheels" 'pip==20.3.4'
+    "$PY2" "$wheels"/pip-20.3.4-py2.py3-none-any.whl/pip install -q --no-index "$wheels"/pip-20.3.4-py2.py3-none-any.whl
+    rm -rf "$wheels"
+fi
+"$PY2" -c 'import pytest' 2>/dev/null || "$PY2" -m pip install -q 'pytest==4.6.11'
+echo "dependencies ready"

@@ -1,0 +1,65 @@
+# Builds ombrix for Python 2.7 and Python 3 from one C++ source base:
+#
+#   python2.7 setup.py build_ext --inplace
+#   python3 setup.py build_ext --inplace
+#
+# leave both extension modules side by side in ombrix/iterators/.
+import glob
+import os
+import sysconfig
+
+from setuptools import Extension, setup
+from setuptools.command.build_ext import build_ext
+
+
+class BuildExt(build_ext):
+    """Drops C-only flags that the interpreter was configured with."""
+
+    def build_extensions(self):
+        compiler_so = getattr(self.compiler, "compiler_so", None)
+        if compiler_so:
+            self.compiler.compiler_so = [f for f in compiler_so if f != "-Wstrict-prototypes"]
+        build_ext.build_extensions(self)
+
+
+python_include = sysconfig.get_config_var("INCLUDEPY")
+compile_args = [
+    "-std=c++20",
+    "-Wall",
+    "-Wextra",
+    # The interpreter's headers are not ours to fix: treat them as system
+    # headers so that their warnings stay quiet and ours stay loud.
+    "-isystem",
+    python_include,
+]
+if os.environ.get("OMBRIX_STRICT"):
+    compile_args.append("-Werror")
+compile_args += os.environ.get("OMBRIX_EXTRA_CFLAGS", "").split()
+
+here = os.path.dirname(os.path.abspath(__file__))
+sources = sorted(
+    os.path.relpath(p, here)
+    for p in glob.glob(os.path.join(here, "src", "core", "*.cpp"))
+    + glob.glob(os.path.join(here, "src", "generators", "*.cpp"))
+)
+
+setup(
+    name="ombrix",
+    version="0.1.0",
+    description="Classic 32-bit pseudo-random number generators as Python iterators",
+    packages=["ombrix", "ombrix.iterators"],
+    ext_modules=[
+        Extension(
+            "ombrix.iterators._iterators_zinthe",
+            sources=sources,
+            include_dirs=["include"],
+            depends=glob.glob("src/core/*.hpp") + glob.glob("src/generators/*.hpp")
+            + glob.glob("include/ombrix/*.hpp"),
+            extra_compile_args=compile_args,
+            extra_link_args=os.environ.get("OMBRIX_EXTRA_LDFLAGS", "").split(),
+            language="c++",
+        )
+    ],
+    cmdclass={"build_ext": BuildExt},
+    zip_safe=False,
+)

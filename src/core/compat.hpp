@@ -1,0 +1,251 @@
+// The one place that knows which interpreter the module is built for.
+//
+// Everything else in the binding is written once against the helpers below;
+// no other file tests PY_MAJOR_VERSION.
+#pragma once
+
+#include <Python.h>
+#include <frameobject.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace ombrix::py {
+
+#if PY_MAJOR_VERSION >= 3
+inline constexpr bool python2 = false;
+inline constexpr const char builtins_module_name[] = "builtins";
+// What PyLong_AsUnsignedLong says for a value that does not fit; words are
+// refused above 2**32-1 with the same words.
+inline constexpr const char word_too_large[] = "Python int too large to convert to C unsigned long";
+#else
+inline constexpr bool python2 = true;
+inline constexpr const char builtins_module_name[] = "__builtin__";
+inline constexpr const char word_too_large[] = "long int too large to convert";
+#endif
+
+// --- strings -------------------------------------------------------------
+
+inline PyObject* new_string(const char* text) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_FromString(text);
+#else
+    return PyString_FromString(text);
+#endif
+}
+
+inline PyObject* new_interned(const char* text) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_InternFromString(text);
+#else
+    return PyString_InternFromString(text);
+#endif
+}
+
+// A keyword name must be a str (or a subclass) to be matched by its text.
+inline bool is_string(PyObject* o) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_Check(o);
+#else
+    return PyString_Check(o);
+#endif
+}
+
+// Same length and same characters; both are strings.
+inline bool same_text(PyObject* a, PyObject* b) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_GET_LENGTH(a) == PyUnicode_GET_LENGTH(b) && PyUnicode_Compare(a, b) == 0;
+#else
+    return PyString_GET_SIZE(a) == PyString_GET_SIZE(b) &&
+           std::memcmp(PyString_AS_STRING(a), PyString_AS_STRING(b), PyString_GET_SIZE(a)) == 0;
+#endif
+}
+
+// Raises TypeError "<prefix>'<text of name>'" where name is a string.
+inline void raise_with_name(const char* format, const char* function, PyObject* name) {
+#if PY_MAJOR_VERSION >= 3
+    PyObject* text = PyUnicode_FromFormat(format, function, name);
+#else
+    PyObject* text = PyString_FromFormat(format, function, PyString_AS_STRING(name));
+#endif
+    if (text) {
+        PyErr_SetObject(PyExc_TypeError, text);
+        Py_DECREF(text);
+    }
+}
+// The format to give raise_with_name for a name object.
+#if PY_MAJOR_VERSION >= 3
+#define OMBRIX_NAME_FORMAT "%U"
+#else
+#define OMBRIX_NAME_FORMAT "%s"
+#endif
+
+inline PyObject* format_string(const char* format, const char* a, const char* b, int n) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_FromFormat(format, a, b, n);
+#else
+    return PyString_FromFormat(format, a, b, n);
+#endif
+}
+
+// --- integers ------------------------------------------------------------
+
+// The native integer type of Python 2; Python 3 has only one integer type.
+inline bool is_native_int(PyObject* o) {
+#if PY_MAJOR_VERSION >= 3
+    (void)o;
+    return false;
+#else
+    return PyInt_Check(o);
+#endif
+}
+
+inline long native_int_value(PyObject* o) {
+#if PY_MAJOR_VERSION >= 3
+    (void)o;
+    return 0;
+#else
+    return PyInt_AS_LONG(o);
+#endif
+}
+
+inline PyObject* new_native_int(long value) {
+#if PY_MAJOR_VERSION >= 3
+    return PyLong_FromLong(value);
+#else
+    return PyInt_FromLong(value);
+#endif
+}
+
+// Parses decimal text into an integer object, as the module's large
+// constants are made.
+inline PyObject* int_from_text(const char* text) {
+#if PY_MAJOR_VERSION >= 3
+    return PyLong_FromString(text, nullptr, 0);
+#else
+    return PyInt_FromString(const_cast<char*>(text), nullptr, 0);
+#endif
+}
+
+// The built-in `int`, called to parse and truncate seeds.
+inline PyObject* int_type() {
+#if PY_MAJOR_VERSION >= 3
+    return reinterpret_cast<PyObject*>(&PyLong_Type);
+#else
+    return reinterpret_cast<PyObject*>(&PyInt_Type);
+#endif
+}
+
+inline bool is_exact_int(PyObject* o) {
+#if PY_MAJOR_VERSION >= 3
+    return PyLong_CheckExact(o);
+#else
+    return PyInt_CheckExact(o) || PyLong_CheckExact(o);
+#endif
+}
+
+// Python 2's fallback coercion slot `nb_long`; Python 3 has none.
+inline PyObject* (*long_slot(PyNumberMethods* number))(PyObject*) {
+#if PY_MAJOR_VERSION >= 3
+    (void)number;
+    return nullptr;
+#else
+    return number->nb_long;
+#endif
+}
+
+// --- dictionaries --------------------------------------------------------
+
+// Borrowed lookup; nullptr with an error set only on Python 3, where a
+// failing __eq__ of a key is reported rather than swallowed.
+inline PyObject* dict_get(PyObject* dict, PyObject* key) {
+#if PY_MAJOR_VERSION >= 3
+    return PyDict_GetItemWithError(dict, key);
+#else
+    return PyDict_GetItem(dict, key);
+#endif
+}
+
+// --- modules -------------------------------------------------------------
+
+#if PY_MAJOR_VERSION >= 3
+inline PyModuleDef module_definition = {
+    PyModuleDef_HEAD_INIT,
+    "ombrix.iterators._iterators_zinthe",  // m_name
+    nullptr,                               // m_doc
+    -1,                                    // m_size: single-phase, never torn down
+    nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+#else
+inline PyMethodDef no_module_functions[] = {{nullptr, nullptr, 0, nullptr}};
+#endif
+
+// Creates the module object; returns a new reference.
+inline PyObject* create_module() {
+#if PY_MAJOR_VERSION >= 3
+    return PyModule_Create(&module_definition);
+#else
+    PyObject* module = Py_InitModule4("_iterators_zinthe", no_module_functions, nullptr, nullptr,
+                                      PYTHON_API_VERSION);
+    Py_XINCREF(module);
+    return module;
+#endif
+}
+
+// --- type objects --------------------------------------------------------
+
+inline constexpr unsigned long generator_type_flags =
+#if PY_MAJOR_VERSION >= 3
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
+#else
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_CHECKTYPES | Py_TPFLAGS_HAVE_NEWBUFFER | Py_TPFLAGS_BASETYPE;
+#endif
+
+// A static type object starts life with one reference, as
+// PyVarObject_HEAD_INIT would give it.
+inline void init_static_object(PyTypeObject& type) {
+#if PY_VERSION_HEX >= 0x030900A4
+    Py_SET_REFCNT(&type, 1);
+#else
+    Py_REFCNT(&type) = 1;
+#endif
+}
+
+// The method and property tables of Python 2 take `char*` names.
+#if PY_MAJOR_VERSION >= 3
+using table_name = const char*;
+#else
+using table_name = char*;
+#endif
+inline table_name table_text(const char* text) { return const_cast<table_name>(text); }
+
+// --- errors and tracebacks -----------------------------------------------
+
+struct PendingError {
+    PyObject* type = nullptr;
+    PyObject* value = nullptr;
+    PyObject* traceback = nullptr;
+    void fetch() { PyErr_Fetch(&type, &value, &traceback); }
+    void restore() {
+        PyErr_Restore(type, value, traceback);
+        type = value = traceback = nullptr;
+    }
+};
+
+// A frame for a code object, on the current thread.
+inline PyFrameObject* new_frame(PyCodeObject* code, PyObject* globals) {
+    return PyFrame_New(PyThreadState_Get(), code, globals, nullptr);
+}
+
+}  // namespace ombrix::py
+
+// Entry points: Python 2 looks for init<name>, Python 3 for PyInit_<name>,
+// which hands the module (a new reference) to the interpreter. The module
+// keeps a reference of its own either way.
+#if PY_MAJOR_VERSION >= 3
+#define OMBRIX_MODULE_ENTRY(name) PyMODINIT_FUNC PyInit_##name(void)
+#define OMBRIX_MODULE_RETURN(module) return module
+#else
+#define OMBRIX_MODULE_ENTRY(name) PyMODINIT_FUNC init##name(void)
+#define OMBRIX_MODULE_RETURN(module) Py_XDECREF(module)
+#endif

@@ -1,0 +1,184 @@
+// What the eleven generator types have in common: allocation, release,
+// iteration, reseeding, the method table, property access and the failure
+// reporting around each generator's own operations.
+//
+// A generator source describes its type with a binding class:
+//
+//   struct CongBinding {
+//       using Object = CongObject;                // PyObject_HEAD + engine
+//       static constexpr const char* name = "ombrix.iterators._iterators_zinthe.Cong";
+//       static constexpr const char* doc = "...";
+//       static constexpr Parameters parameters{Parameters::optional, {Id::seed}};
+//       static constexpr bool iterable = true;    // has __iter__
+//       static constexpr bool own_seed = true;    // defines seed()
+//       static word step(Object&);
+//       static bool initialise(Object&, const Arguments&);
+//       static PyObject* getstate(Object&);
+//       static bool setstate(Object&, PyObject* state);
+//       static inline Property properties[] = {...};
+//   };
+//
+// and GeneratorType<CongBinding>::ready() gives its type object.
+#pragma once
+
+#include "rules.hpp"
+
+#include <cstddef>
+#include <iterator>
+
+namespace ombrix::py {
+
+// --- properties ----------------------------------------------------------
+
+// One entry of a type's property table. Words and bytes stored in the
+// object are described by their offset; anything else by its functions.
+struct Property {
+    enum Kind { word_field, byte_field, computed };
+
+    const char* name;
+    Kind kind;
+    std::size_t offset = 0;
+    PyObject* (*get)(PyObject* self) = nullptr;
+    bool (*set)(PyObject* self, PyObject* value) = nullptr;  // null: read-only
+    const char* owner = nullptr;  // the defining type's name, set when readied
+
+    static constexpr Property word(const char* name, std::size_t offset) {
+        return {name, word_field, offset};
+    }
+    static constexpr Property byte(const char* name, std::size_t offset) {
+        return {name, byte_field, offset};
+    }
+    static constexpr Property read_only(const char* name, PyObject* (*get)(PyObject*)) {
+        return {name, computed, 0, get};
+    }
+    static constexpr Property custom(const char* name, PyObject* (*get)(PyObject*),
+                                     bool (*set)(PyObject*, PyObject*)) {
+        return {name, computed, 0, get, set};
+    }
+};
+
+PyObject* property_get(PyObject* self, void* closure);
+int property_set(PyObject* self, PyObject* value, void* closure);
+
+template <class T>
+T& field_at(PyObject* self, std::size_t offset) {
+    return *reinterpret_cast<T*>(reinterpret_cast<char*>(self) + offset);
+}
+
+// --- the type ------------------------------------------------------------
+
+// Method tables hold every function under one pointer type.
+template <class Function>
+PyCFunction as_method(Function function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+template <class Binding>
+struct GeneratorType {
+    using Object = typename Binding::Object;
+
+    static Object& object(PyObject* self) { return *reinterpret_cast<Object*>(self); }
+    static Operation operation(const char* name) { return {Binding::name, name}; }
+
+    static PyObject* allocate(PyTypeObject* type, PyObject*, PyObject*) {
+        return type->tp_alloc(type, 0);
+    }
+
+    static void release(PyObject* self) { Py_TYPE(self)->tp_free(self); }
+
+    static PyObject* iterate(PyObject* self) {
+        Py_INCREF(self);
+        return self;
+    }
+
+    static PyObject* next(PyObject* self) {
+        PyObject* value = word_result(Binding::step(object(self)));
+        if (!value) return operation("__next__").fail(__LINE__);
+        return value;
+    }
+
+    static PyObject* next_method(PyObject* self, PyObject*) { return next(self); }
+
+    static int initialise(PyObject* self, PyObject* args, PyObject* kwds) {
+        Arguments seeds;
+        if (!bind_arguments("__init__", Binding::parameters, args, kwds, seeds))
+            return operation("__init__").fail_status(__LINE__);
+        if (!Binding::initialise(object(self), seeds))
+            return operation("__init__").fail_status(__LINE__);
+        return 0;
+    }
+
+    // Reseeding goes through the object's own __init__, so a subclass that
+    // overrides it is reseeded by its own rules.
+    static PyObject* seed(PyObject* self, PyObject* args, PyObject* kwds) {
+        Arguments seeds;
+        if (!bind_arguments("seed", Binding::parameters, args, kwds, seeds))
+            return operation("seed").fail(__LINE__);
+        Ref init = Ref::steal(PyObject_GetAttr(self, id(Id::init)));
+        if (!init) return operation("seed").fail(__LINE__);
+        Ref init_args = Ref::steal(arguments_tuple(Binding::parameters, seeds));
+        if (!init_args) return operation("seed").fail(__LINE__);
+        Ref result = Ref::steal(PyObject_Call(init.get(), init_args.get(), nullptr));
+        if (!result) return operation("seed").fail(__LINE__);
+        Py_RETURN_NONE;
+    }
+
+    static PyObject* getstate(PyObject* self, PyObject*) {
+        PyObject* state = Binding::getstate(object(self));
+        if (!state) return operation("getstate").fail(__LINE__);
+        return state;
+    }
+
+    static PyObject* setstate(PyObject* self, PyObject* state) {
+        if (!Binding::setstate(object(self), state)) return operation("setstate").fail(__LINE__);
+        Py_RETURN_NONE;
+    }
+
+    static inline PyMethodDef methods[] = {
+        {"seed", as_method(seed), METH_VARARGS | METH_KEYWORDS, nullptr},
+        {"__next__", as_method(next_method), METH_NOARGS | METH_COEXIST, nullptr},
+        {"getstate", as_method(getstate), METH_NOARGS, nullptr},
+        {"setstate", as_method(setstate), METH_O, nullptr},
+        {nullptr, nullptr, 0, nullptr},
+    };
+
+    static constexpr std::size_t property_count = std::size(Binding::properties);
+    static inline PyGetSetDef getset[property_count + 1] = {};
+    static inline PyNumberMethods no_number = {};
+    static inline PySequenceMethods no_sequence = {};
+    static inline PyMappingMethods no_mapping = {};
+    static inline PyBufferProcs no_buffer = {};
+    static inline PyTypeObject type = {};
+
+    // Fills in the type object; the module readies and binds it.
+    static PyTypeObject* prepare() {
+        for (std::size_t i = 0; i < property_count; ++i) {
+            Property& property = Binding::properties[i];
+            property.owner = Binding::name;
+            const bool writable = property.kind != Property::computed || property.set;
+            getset[i] = {table_text(property.name), property_get, writable ? property_set : nullptr,
+                         nullptr, &property};
+        }
+        init_static_object(type);
+        type.tp_name = Binding::name;
+        type.tp_basicsize = sizeof(Object);
+        type.tp_flags = generator_type_flags;
+        type.tp_doc = Binding::doc;
+        type.tp_as_number = &no_number;
+        type.tp_as_sequence = &no_sequence;
+        type.tp_as_mapping = &no_mapping;
+        type.tp_as_buffer = &no_buffer;
+        type.tp_new = allocate;
+        type.tp_dealloc = release;
+        type.tp_init = initialise;
+        type.tp_iternext = next;
+        if constexpr (Binding::iterable) type.tp_iter = iterate;
+        // A type without its own seed() finds its base's through the MRO.
+        type.tp_methods = Binding::own_seed ? methods : methods + 1;
+        type.tp_getset = getset;
+        return &type;
+    }
+
+};
+
+}  // namespace ombrix::py

@@ -1,0 +1,384 @@
+"""Module-level behaviour and the rules every generator type shares."""
+import ctypes
+import os
+import subprocess
+import sys
+
+import pytest
+
+import ombrix.iterators
+from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
+
+TYPE_NAMES = ["Cong"]
+TYPES = [getattr(module, name) for name in TYPE_NAMES]
+# One writable word property of each type, to test the shared property rules.
+WORD_PROPERTY = {"Cong": "cong"}
+ITERABLE = [t for t in TYPES if t.__name__ not in ("KISS", "KISS2")]
+
+try:
+    import builtins
+except ImportError:
+    import __builtin__ as builtins
+
+
+# --- the module --------------------------------------------------------------
+
+
+def test_module_attributes():
+    assert module.__name__ == MODULE
+    assert module.__builtins__ is builtins
+    assert module.__test__ == {}
+    assert module.__doc__ is None
+    ours = [name for name in module.__dict__ if not (name.startswith("__") and name != "__test__")]
+    if not PY2:  # only Python 3 keeps the binding order
+        assert ours[: len(TYPE_NAMES)] == TYPE_NAMES
+    assert set(ours) >= set(TYPE_NAMES)
+
+
+def test_package_reexports_the_types():
+    for name in TYPE_NAMES:
+        assert getattr(ombrix.iterators, name) is getattr(module, name)
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_type_names_and_flags(kind):
+    assert kind.__module__ == MODULE
+    assert kind.__name__ in TYPE_NAMES
+    if PY2:
+        # DEFAULT | CHECKTYPES | HAVE_NEWBUFFER | BASETYPE, plus READY.
+        assert kind.__flags__ == 2229755 | 4096
+    else:
+        assert kind.__flags__ & (1 << 10)  # BASETYPE
+    assert not kind.__flags__ & (1 << 14)  # not collected: holds no objects
+
+
+IMPORT_WITHOUT_RANGE = """
+import sys
+try:
+    import builtins
+except ImportError:
+    import __builtin__ as builtins
+del builtins.range
+try:
+    import ombrix.iterators._iterators_zinthe
+except NameError as error:
+    tb = sys.exc_info()[2]
+    while tb.tb_next is not None:
+        tb = tb.tb_next
+    print(repr(error.args))
+    print(tb.tb_frame.f_code.co_filename)
+    print(tb.tb_frame.f_code.co_name)
+"""
+
+
+def test_import_fails_cleanly_without_range():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = subprocess.check_output([sys.executable, "-c", IMPORT_WITHOUT_RANGE], cwd=root)
+    lines = out.decode().splitlines()
+    assert lines[0] == "('range',)"
+    assert lines[1] == "_iterators_zinthe"
+    assert lines[2].startswith("init ombrix.iterators._iterators_zinthe (zinthe/_iterators_zinthe:")
+
+
+# --- the type protocol ---------------------------------------------------------
+
+
+@pytest.mark.parametrize("kind", ITERABLE, ids=[t.__name__ for t in ITERABLE])
+def test_iter_returns_the_generator(kind):
+    g = kind()
+    assert iter(g) is g
+    for i, _ in enumerate(g):
+        if i == 3:
+            break
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_next_and_dunder_next_share_one_state(kind):
+    a, b = kind(), kind()
+    mixed = [next(a), a.__next__(), next(a), a.__next__()]
+    assert mixed == take(b, 4)
+    if PY2:
+        assert a.next() == next(b)
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_allocation_alone_gives_zero_state(kind):
+    g = kind.__new__(kind)
+    assert all(v == 0 for v in flatten(g.getstate()))
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_property_rules(kind):
+    g = kind()
+    name = WORD_PROPERTY[kind.__name__]
+    setattr(g, name, 77)
+    message, entries = fails(NotImplementedError, delattr, g, name)
+    assert message == "__del__"
+    assert entries == []
+    assert getattr(g, name) == 77
+    fails(AttributeError, setattr, g, "other", 1)
+    with pytest.raises(TypeError):
+        weakref_to(g)
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_python_subclass_is_reseeded_through_its_own_init(kind):
+    class Sub(kind):
+        def __init__(self, *seeds):
+            self.seen = seeds
+            kind.__init__(self)
+
+    g = Sub()
+    g.extra = 1  # subclasses get an instance dictionary
+    assert weakref_to(g)() is g
+    assert g.seed() is None
+    assert g.seen == (None,) * len(g.seen) and len(g.seen) >= 1
+    assert take(g, 3) == take(kind(), 3)
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_state_round_trip(kind):
+    g = kind()
+    take(g, 5)
+    saved = g.getstate()
+    first = take(g, 10)
+    fresh = kind()
+    fresh.setstate(saved)
+    assert take(fresh, 10) == first
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_wrong_method_arity_is_refused_by_the_interpreter(kind):
+    g = kind()
+    for call in (lambda: g.getstate(1), lambda: g.setstate(), lambda: g.__next__(1)):
+        with pytest.raises(TypeError) as info:
+            call()
+        assert module_entries(info.tb) == []
+
+
+def flatten(state):
+    for item in state:
+        if isinstance(item, tuple):
+            for inner in flatten(item):
+                yield inner
+        else:
+            yield item
+
+
+def weakref_to(obj):
+    import weakref
+
+    return weakref.ref(obj)
+
+
+# --- argument binding ----------------------------------------------------------
+
+
+class Text(str):
+    """A str subclass: matched by its characters, not its identity."""
+
+
+def call_with(kind, args, kwargs):
+    """Calls a type with a keyword dictionary handed over as it is, so that
+    keys the interpreter's own call syntax would refuse reach the module."""
+    call = ctypes.pythonapi.PyObject_Call
+    call.restype = ctypes.py_object
+    call.argtypes = [ctypes.py_object, ctypes.py_object, ctypes.py_object]
+    return call(kind, tuple(args), kwargs)
+
+
+@pytest.mark.parametrize(
+    "call, message",
+    [
+        (lambda: module.Cong(1, 2), "__init__() takes at most 1 positional argument (2 given)"),
+        (lambda: module.Cong().seed(1, 2), "seed() takes at most 1 positional argument (2 given)"),
+        (lambda: module.Cong(1, seed=2), "__init__() got multiple values for keyword argument 'seed'"),
+        (lambda: module.Cong(seed=1, bad=2), "__init__() got an unexpected keyword argument 'bad'"),
+        (lambda: module.Cong().seed(bad=2), "seed() got an unexpected keyword argument 'bad'"),
+        (lambda: call_with(module.Cong, (), {1: 2}), "__init__() keywords must be strings"),
+        (lambda: call_with(module.Cong, (1,), {Text("seed"): 2}),
+         "__init__() got multiple values for keyword argument 'seed'"),
+    ],
+)
+def test_binding_messages(call, message):
+    got, entries = fails(TypeError, call)
+    assert got == message
+    assert len(entries) == 1 and entries[0].endswith(("__init__", "seed"))
+
+
+@pytest.mark.parametrize(
+    "args, kwargs, state",
+    [
+        ((), {}, 123456789),
+        ((5,), {}, 5),
+        ((), {"seed": 5}, 5),
+        ((), {Text("seed"): 5}, 5),
+    ],
+)
+def test_binding_accepts(args, kwargs, state):
+    assert call_with(module.Cong, args, kwargs).cong == state
+    assert module.Cong(*args, **dict((str(k), v) for k, v in kwargs.items())).cong == state
+
+
+# --- conversions -----------------------------------------------------------------
+
+
+class IntLike(object):
+    def __init__(self, value):
+        self.value = value
+
+    def __int__(self):
+        if isinstance(self.value, Exception):
+            raise self.value
+        return self.value
+
+
+class IndexOnly(object):
+    def __index__(self):
+        return 5
+
+
+class IntSubclass(int):
+    def __int__(self):  # never consulted: an int is taken for its value
+        return 99
+
+
+NEGATIVE = "can't convert negative value to unsigned long"
+
+
+@pytest.mark.parametrize(
+    "value, expected",
+    [
+        (0, 0),
+        (4294967295, 4294967295),
+        (2 ** 64 // 2 ** 32 * 4294967295 // 2 ** 32, 4294967295),  # a long on Python 2
+        (True, 1),
+        (3.9, 3),
+        (IntLike(12), 12),
+        (IntLike(2 ** 40 // 2 ** 35), 32),
+        (IntSubclass(7), 7),
+    ],
+)
+def test_word_conversion_accepts(value, expected):
+    g = module.Cong()
+    g.cong = value
+    assert g.cong == expected
+
+
+@pytest.mark.parametrize(
+    "value, error, message",
+    [
+        (-1, OverflowError, NEGATIVE),
+        (-2 ** 200, OverflowError, NEGATIVE),
+        (4294967296, OverflowError, None),
+        (2 ** 200, OverflowError, None),
+        ("7", TypeError, "an integer is required"),
+        (None, TypeError, "an integer is required"),
+        (IndexOnly(), TypeError, "an integer is required"),
+        (IntLike("x"), TypeError, "__int__ returned non-int (type str)"),
+        (IntLike(-3), OverflowError, NEGATIVE),
+        (IntLike(ZeroDivisionError("inner")), ZeroDivisionError, "inner"),
+        (float("nan"), ValueError, None),
+        (float("inf"), OverflowError, None),
+    ],
+)
+def test_word_conversion_refuses(value, error, message):
+    g = module.Cong(5)
+    got, entries = fails(error, setattr, g, "cong", value)
+    if message is not None:
+        assert got == message
+    assert entries == [qualified("Cong", "cong.__set__")]
+    assert g.cong == 5
+
+
+@pytest.mark.skipif(not PY2, reason="Python 2 only: __long__")
+def test_word_conversion_falls_back_to_long_on_python2():
+    class LongLike(object):
+        def __long__(self):
+            return 6
+
+    class BadLong(object):
+        def __long__(self):
+            return "six"
+
+    g = module.Cong()
+    g.cong = LongLike()
+    assert g.cong == 6
+    message, _ = fails(TypeError, setattr, g, "cong", BadLong())
+    assert message == "__long__ returned non-long (type str)"
+
+
+@pytest.mark.parametrize(
+    "value, expected",
+    [("7", 7), (" 12 ", 12), (2.9, 2), (-0.5, 0), (IntLike(3), 3), (4294967295.0, 4294967295)],
+)
+def test_word_conversion_through_int(value, expected):
+    g = module.Cong()
+    g.setstate((value,))
+    assert g.cong == expected
+
+
+@pytest.mark.parametrize(
+    "value, error", [("x", ValueError), ("-1", OverflowError), (-1.5, OverflowError), (object(), TypeError)]
+)
+def test_word_conversion_through_int_refuses(value, error):
+    g = module.Cong(5)
+    fails(error, g.setstate, (value,))
+    assert g.cong == 5
+
+
+# --- indexed access -------------------------------------------------------------
+
+
+class Sequence(object):
+    def __getitem__(self, index):
+        return [41][index]
+
+
+class ListSubclass(list):
+    def __getitem__(self, index):
+        return 43
+
+
+@pytest.mark.parametrize(
+    "state, expected",
+    [((40, 0), 40), ([40], 40), (Sequence(), 41), ({0: 42}, 42), (ListSubclass([1]), 43), (ListSubclass(), 43)],
+)
+def test_indexed_access(state, expected):
+    g = module.Cong()
+    g.setstate(state)
+    assert g.cong == expected
+
+
+# --- traceback entries ------------------------------------------------------------
+
+
+def test_failing_seed_lists_its_entry_above_the_initialisers():
+    g = module.Cong()
+    with pytest.raises(OverflowError) as info:
+        g.seed(-1)
+    assert module_entries(info.tb) == [qualified("Cong", "seed"), qualified("Cong", "__init__")]
+    assert message_of(info.value) == NEGATIVE
+
+
+def test_traceback_entry_names_file_and_source():
+    with pytest.raises(OverflowError) as info:
+        module.Cong(-1)
+    tb = info.tb
+    while tb.tb_next is not None:
+        tb = tb.tb_next
+    code = tb.tb_frame.f_code
+    assert code.co_filename == "_iterators_zinthe"
+    assert code.co_name.startswith(MODULE + ".Cong.__init__ (zinthe/_iterators_zinthe:")
+    assert tb.tb_frame.f_globals is module.__dict__
+
+
+def test_errors_pending_before_the_entry_survive_it():
+    # A truth test that raises inside the initialiser keeps its own error.
+    class Weird(object):
+        def __eq__(self, other):
+            return BadTruth()
+
+    message, entries = fails(ZeroDivisionError, module.Cong, Weird())
+    assert message == "truth"
+    assert entries == [qualified("Cong", "__init__")]
