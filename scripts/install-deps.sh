@@ -21,8 +21,6 @@ if [ ${#need_apt[@]} -gt 0 ]; then
     bullseye=/etc/apt/sources.list.d/bullseye.sources
     if [ ! -f "$bullseye" ]; then
         uris=$(grep -m1 -E '^URIs:' /etc/apt/sources.list.d/debian.sources)
-        # A snapshot mirror of the current release does not carry bullseye;
-        # use the suite at the same archive root.
         printf 'Types: deb\n%s\nSuites: bullseye\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
             "$uris" > "$bullseye"
     fi
@@ -34,13 +32,18 @@ fi
 # Test tools for Python 3.
 "$PY3" -c 'import pytest' 2>/dev/null || "$PY3" -m pip install -q 'pytest>=7'
 
+
 # Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
 # supports it from its own wheel, then take pytest 4.6 (the last for 2.7).
 if ! "$PY2" -m pip --version >/dev/null 2>&1; then
     wheels=$(mktemp -d)
     "$PY3" -m pip download -q --no-deps --only-binary=:all: -d "$wheels" 'pip==20.3.4'
-    "$PY2" "$wheels"/pip-20.3.4-py2.py3-none-any.whl/pip install -q --no-index "$wheels"/pip-20.3.4-py2.py3-none-any.whl
+    "$PY2" "$wheels"/pip-20.3.4-py2.py3-none-any.whl/pip install -q --no-index \
+        "$wheels"/pip-20.3.4-py2.py3-none-any.whl 2>&1 | grep -v -E 'DEPRECATION|ignored' || true
     rm -rf "$wheels"
 fi
-"$PY2" -c 'import pytest' 2>/dev/null || "$PY2" -m pip install -q 'pytest==4.6.11'
+"$PY2" -c 'import pytest' 2>/dev/null || { "$PY2" -m pip install -q 'pytest==4.6.11' 2>&1 | grep -v -E 'DEPRECATION|ignored' || true; }
+# Fail here, not in the tests, if anything above did not take.
+"$PY2" -c 'import pytest, setuptools'
+"$PY3" -c 'import pytest, setuptools'
 echo "dependencies ready"
