@@ -9,10 +9,10 @@ import pytest
 import ombrix.iterators
 from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
 
-TYPE_NAMES = ["Cong"]
+TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64"]
 TYPES = [getattr(module, name) for name in TYPE_NAMES]
 # One writable word property of each type, to test the shared property rules.
-WORD_PROPERTY = {"Cong": "cong"}
+WORD_PROPERTY = {"Cong": "cong", "SHR3": "shr3", "MWC1": "mwc_upper", "MWC2": "mwc_lower", "MWC64": "mwc_upper"}
 ITERABLE = [t for t in TYPES if t.__name__ not in ("KISS", "KISS2")]
 
 try:

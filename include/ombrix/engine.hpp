@@ -2,8 +2,10 @@
 // whole word range, as a standard random-number engine has them.
 //
 // The engines are plain structs whose public fields are the generator's
-// state, in the order the Python types store them. No Python is needed to
-// use them.
+// state, in the order the Python types store them. A default-constructed
+// engine holds the default seeding; the other constructors take state words
+// as they are (the Python types' seeding rules keep degenerate states out).
+// No Python is needed to use them.
 #pragma once
 
 #include <cstdint>

@@ -46,6 +46,10 @@ struct Registration {
 
 constexpr Registration registrations[] = {
     {TypeIndex::Cong, "Cong", prepare_cong},
+    {TypeIndex::SHR3, "SHR3", prepare_shr3},
+    {TypeIndex::MWC1, "MWC1", prepare_mwc1},
+    {TypeIndex::MWC2, "MWC2", prepare_mwc2},
+    {TypeIndex::MWC64, "MWC64", prepare_mwc64},
 };
 
 PyObject* new_tuple(std::initializer_list<PyObject*> items) {

@@ -7,5 +7,9 @@ namespace ombrix::py {
 
 // Each returns its type object, filled in and ready for PyType_Ready.
 PyTypeObject* prepare_cong();
+PyTypeObject* prepare_shr3();
+PyTypeObject* prepare_mwc1();
+PyTypeObject* prepare_mwc2();
+PyTypeObject* prepare_mwc64();
 
 }  // namespace ombrix::py

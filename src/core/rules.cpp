@@ -273,6 +273,15 @@ PyObject* item_at(PyObject* object, Py_ssize_t index) {
     return PyObject_GetItem(object, key.get());
 }
 
+bool load_words(PyObject* state, std::initializer_list<word*> fields) {
+    Py_ssize_t index = 0;
+    for (word* field : fields) {
+        Ref item = Ref::steal(item_at(state, index++));
+        if (!item || !to_word_via_int(item.get(), *field)) return false;
+    }
+    return true;
+}
+
 bool unpack(PyObject* object, Py_ssize_t count, Ref* out) {
     if (PyTuple_CheckExact(object) && PyTuple_GET_SIZE(object) == count) {
         for (Py_ssize_t i = 0; i < count; ++i) out[i] = Ref::borrow(PyTuple_GET_ITEM(object, i));

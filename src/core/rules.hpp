@@ -71,6 +71,9 @@ bool to_byte(PyObject* object, byte& out);
 
 // Item i of a list, tuple, sequence or mapping (a new reference).
 PyObject* item_at(PyObject* object, Py_ssize_t index);
+// Loads fields from items 0, 1, ... of a state object, each read by indexed
+// access and converted through `int`, each stored before the next is read.
+bool load_words(PyObject* state, std::initializer_list<word*> fields);
 // Exactly `count` items of an iterable, as new references in `out`.
 bool unpack(PyObject* object, Py_ssize_t count, Ref* out);
 // Raises the module's own Exception with a prebuilt message tuple.

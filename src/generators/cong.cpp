@@ -1,6 +1,7 @@
 // Cong: the 32-bit linear congruential generator.
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"
+#include "seeding.hpp"
 
 #include <ombrix/cong.hpp>
 
@@ -38,18 +39,12 @@ struct CongBinding {
 
     static bool initialise(Object& g, const Arguments& seeds) {
         PyObject* seed = seeds[0];
-        const int absent = is_absent(seed);
-        if (absent < 0) return false;
-        if (absent) seed = integer<123456789>();
-        return to_word_via_int(seed, g.engine.cong);
+        return default_if_absent(seed, integer<123456789>()) && to_word_via_int(seed, g.engine.cong);
     }
 
     static PyObject* getstate(Object& g) { return word_tuple({g.engine.cong}); }
 
-    static bool setstate(Object& g, PyObject* state) {
-        Ref item = Ref::steal(item_at(state, 0));
-        return item && to_word_via_int(item.get(), g.engine.cong);
-    }
+    static bool setstate(Object& g, PyObject* state) { return load_words(state, {&g.engine.cong}); }
 
     static inline Property properties[] = {
         Property::word("cong", offsetof(CongObject, engine.cong)),
