@@ -9,10 +9,11 @@ import pytest
 import ombrix.iterators
 from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
 
-TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64"]
+TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2"]
 TYPES = [getattr(module, name) for name in TYPE_NAMES]
 # One writable word property of each type, to test the shared property rules.
-WORD_PROPERTY = {"Cong": "cong", "SHR3": "shr3", "MWC1": "mwc_upper", "MWC2": "mwc_lower", "MWC64": "mwc_upper"}
+WORD_PROPERTY = {"Cong": "cong", "SHR3": "shr3", "MWC1": "mwc_upper", "MWC2": "mwc_lower", "MWC64": "mwc_upper",
+                 "KISS": "cong", "KISS2": "shr3"}
 ITERABLE = [t for t in TYPES if t.__name__ not in ("KISS", "KISS2")]
 
 try:
@@ -348,6 +349,56 @@ def test_indexed_access(state, expected):
     g = module.Cong()
     g.setstate(state)
     assert g.cong == expected
+
+
+# --- sequence unpacking -----------------------------------------------------------
+
+
+class TupleSubclass(tuple):
+    pass
+
+
+def raising_after(items, error):
+    for item in items:
+        yield item
+    raise error
+
+
+STATE = ((1, 2), (3,), (4,))
+
+
+@pytest.mark.parametrize(
+    "state",
+    [STATE, list(STATE), iter(STATE), TupleSubclass(STATE), (x for x in STATE)],
+    ids=["tuple", "list", "iterator", "tuple subclass", "generator"],
+)
+def test_unpacking_accepts_any_iterable_of_three(state):
+    g = module.KISS()
+    g.setstate(state)
+    assert g.getstate() == STATE
+
+
+@pytest.mark.parametrize(
+    "state, error, message",
+    [
+        ([(1, 2), (3,)], ValueError, "need more than 2 values to unpack"),
+        ([(1, 2)], ValueError, "need more than 1 value to unpack"),
+        ([], ValueError, "need more than 0 values to unpack"),
+        ((), ValueError, "need more than 0 values to unpack"),
+        ([(1, 2), (3,), (4,), (5,)], ValueError, "too many values to unpack (expected 3)"),
+        (TupleSubclass(STATE + ((5,),)), ValueError, "too many values to unpack (expected 3)"),
+        (raising_after([(1, 2)], KeyError("early")), KeyError, "early"),
+        (raising_after(list(STATE), KeyError("extra")), KeyError, "extra"),
+        (7, TypeError, None),
+    ],
+)
+def test_unpacking_failures_change_nothing(state, error, message):
+    g = module.KISS(9, 9, 9, 9)
+    got, entries = fails(error, g.setstate, state)
+    if message is not None:
+        assert got == message
+    assert entries == [qualified("KISS", "setstate")]
+    assert g.getstate() == ((9, 9), (9,), (9,))
 
 
 # --- traceback entries ------------------------------------------------------------

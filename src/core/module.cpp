@@ -50,6 +50,8 @@ constexpr Registration registrations[] = {
     {TypeIndex::MWC1, "MWC1", prepare_mwc1},
     {TypeIndex::MWC2, "MWC2", prepare_mwc2},
     {TypeIndex::MWC64, "MWC64", prepare_mwc64},
+    {TypeIndex::KISS, "KISS", prepare_kiss},
+    {TypeIndex::KISS2, "KISS2", prepare_kiss2},
 };
 
 PyObject* new_tuple(std::initializer_list<PyObject*> items) {

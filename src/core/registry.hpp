@@ -11,5 +11,7 @@ PyTypeObject* prepare_shr3();
 PyTypeObject* prepare_mwc1();
 PyTypeObject* prepare_mwc2();
 PyTypeObject* prepare_mwc64();
+PyTypeObject* prepare_kiss();
+PyTypeObject* prepare_kiss2();
 
 }  // namespace ombrix::py
