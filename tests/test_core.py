@@ -9,11 +9,11 @@ import pytest
 import ombrix.iterators
 from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
 
-TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2"]
+TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB"]
 TYPES = [getattr(module, name) for name in TYPE_NAMES]
 # One writable word property of each type, to test the shared property rules.
 WORD_PROPERTY = {"Cong": "cong", "SHR3": "shr3", "MWC1": "mwc_upper", "MWC2": "mwc_lower", "MWC64": "mwc_upper",
-                 "KISS": "cong", "KISS2": "shr3"}
+                 "KISS": "cong", "KISS2": "shr3", "LFIB4": "c", "SWB": "borrow"}
 ITERABLE = [t for t in TYPES if t.__name__ not in ("KISS", "KISS2")]
 
 try:
@@ -326,6 +326,41 @@ def test_word_conversion_through_int_refuses(value, error):
     g = module.Cong(5)
     fails(error, g.setstate, (value,))
     assert g.cong == 5
+
+
+# --- byte conversion ---------------------------------------------------------------
+
+
+@pytest.mark.parametrize("value, expected", [(255, 255), (0, 0), (True, 1), (200.7, 200), (IntLike(9), 9)])
+def test_byte_conversion_accepts(value, expected):
+    g = module.SWB()
+    g.borrow = value
+    assert g.borrow == expected
+
+
+@pytest.mark.parametrize(
+    "value, error, message",
+    [
+        (256, OverflowError, "value too large to convert to unsigned char"),
+        (2 ** 40, OverflowError, "value too large to convert to unsigned char"),
+        (-1, OverflowError, "can't convert negative value to unsigned char"),
+        (-2 ** 40, OverflowError, "can't convert negative value to unsigned char"),
+        (2 ** 200, OverflowError, None),  # the interpreter's own
+        (-2 ** 200, OverflowError, None),
+        ("1", TypeError, "an integer is required"),
+        (None, TypeError, "an integer is required"),
+        (IntLike(1.5), TypeError, "__int__ returned non-int (type float)"),
+        (IntLike(300), OverflowError, "value too large to convert to unsigned char"),
+    ],
+)
+def test_byte_conversion_refuses(value, error, message):
+    g = module.LFIB4()
+    g.c = 7
+    got, entries = fails(error, setattr, g, "c", value)
+    if message is not None:
+        assert got == message
+    assert entries == [qualified("LFIB4", "c.__set__")]
+    assert g.c == 7
 
 
 # --- indexed access -------------------------------------------------------------

@@ -42,6 +42,7 @@ struct Registration {
     TypeIndex index;
     const char* short_name;
     PyTypeObject* (*prepare)();
+    TypeIndex base = TypeIndex::count;  // a registered base type, if any
 };
 
 constexpr Registration registrations[] = {
@@ -52,6 +53,8 @@ constexpr Registration registrations[] = {
     {TypeIndex::MWC64, "MWC64", prepare_mwc64},
     {TypeIndex::KISS, "KISS", prepare_kiss},
     {TypeIndex::KISS2, "KISS2", prepare_kiss2},
+    {TypeIndex::LFIB4, "LFIB4", prepare_lfib4},
+    {TypeIndex::SWB, "SWB", prepare_swb, TypeIndex::LFIB4},
 };
 
 PyObject* new_tuple(std::initializer_list<PyObject*> items) {
@@ -99,6 +102,7 @@ bool populate(PyObject* module) {
 
     for (const Registration& entry : registrations) {
         PyTypeObject* type = entry.prepare();
+        if (entry.base != TypeIndex::count) type->tp_base = registered_type(entry.base);
         if (PyType_Ready(type) < 0) return false;
         if (PyObject_SetAttrString(module, entry.short_name, reinterpret_cast<PyObject*>(type)) < 0)
             return false;

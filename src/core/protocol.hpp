@@ -152,6 +152,7 @@ struct GeneratorType {
 
     // Fills in the type object; the module readies and binds it.
     static PyTypeObject* prepare() {
+        if (type.tp_flags & Py_TPFLAGS_READY) return &type;  // a second import
         for (std::size_t i = 0; i < property_count; ++i) {
             Property& property = Binding::properties[i];
             property.owner = Binding::name;

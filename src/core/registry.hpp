@@ -13,5 +13,7 @@ PyTypeObject* prepare_mwc2();
 PyTypeObject* prepare_mwc64();
 PyTypeObject* prepare_kiss();
 PyTypeObject* prepare_kiss2();
+PyTypeObject* prepare_lfib4();
+PyTypeObject* prepare_swb();
 
 }  // namespace ombrix::py
