@@ -9,11 +9,12 @@ import pytest
 import ombrix.iterators
 from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
 
-TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB"]
+TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
 TYPES = [getattr(module, name) for name in TYPE_NAMES]
 # One writable word property of each type, to test the shared property rules.
 WORD_PROPERTY = {"Cong": "cong", "SHR3": "shr3", "MWC1": "mwc_upper", "MWC2": "mwc_lower", "MWC64": "mwc_upper",
-                 "KISS": "cong", "KISS2": "shr3", "LFIB4": "c", "SWB": "borrow"}
+                 "KISS": "cong", "KISS2": "shr3", "LFIB4": "c", "SWB": "borrow",
+                 "LFSR113": "z4", "LFSR88": "z1"}
 ITERABLE = [t for t in TYPES if t.__name__ not in ("KISS", "KISS2")]
 
 try:
@@ -30,10 +31,15 @@ def test_module_attributes():
     assert module.__builtins__ is builtins
     assert module.__test__ == {}
     assert module.__doc__ is None
-    ours = [name for name in module.__dict__ if not (name.startswith("__") and name != "__test__")]
-    if not PY2:  # only Python 3 keeps the binding order
-        assert ours[: len(TYPE_NAMES)] == TYPE_NAMES
-    assert set(ours) >= set(TYPE_NAMES)
+    # Besides what the interpreter adds (__name__, __doc__, __file__, ...),
+    # exactly these, in this order (only Python 3 keeps the order).
+    ours = ["__builtins__"] + TYPE_NAMES + ["_lfsr_process_seed", "__test__"]
+    added = set(["__name__", "__doc__", "__package__", "__loader__", "__spec__", "__file__"])
+    names = [name for name in module.__dict__ if name not in added]
+    if PY2:
+        assert sorted(names) == sorted(ours)
+    else:
+        assert names == ours
 
 
 def test_package_reexports_the_types():

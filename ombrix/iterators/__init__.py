@@ -8,6 +8,8 @@ from ombrix.iterators._iterators_zinthe import (
     KISS,
     KISS2,
     LFIB4,
+    LFSR88,
+    LFSR113,
     MWC1,
     MWC2,
     MWC64,
@@ -16,4 +18,4 @@ from ombrix.iterators._iterators_zinthe import (
     Cong,
 )
 
-__all__ = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB"]
+__all__ = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]

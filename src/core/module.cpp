@@ -2,7 +2,7 @@
 // generator types, in a fixed order.
 #include "module.hpp"
 #include "registry.hpp"
-#include "rules.hpp"
+#include "protocol.hpp"
 
 #include <cstdio>
 
@@ -55,6 +55,8 @@ constexpr Registration registrations[] = {
     {TypeIndex::KISS2, "KISS2", prepare_kiss2},
     {TypeIndex::LFIB4, "LFIB4", prepare_lfib4},
     {TypeIndex::SWB, "SWB", prepare_swb, TypeIndex::LFIB4},
+    {TypeIndex::LFSR113, "LFSR113", prepare_lfsr113},
+    {TypeIndex::LFSR88, "LFSR88", prepare_lfsr88},
 };
 
 PyObject* new_tuple(std::initializer_list<PyObject*> items) {
@@ -109,6 +111,13 @@ bool populate(PyObject* module) {
         Py_INCREF(type);
         s.types[static_cast<int>(entry.index)] = type;
     }
+
+    static PyMethodDef process_seed_definition = {
+        "_lfsr_process_seed", as_method(lfsr_process_seed),
+        METH_VARARGS | METH_KEYWORDS, nullptr};
+    Ref process_seed = Ref::steal(PyCFunction_NewEx(&process_seed_definition, nullptr, id(Id::module_name)));
+    if (!process_seed || PyObject_SetAttr(module, id(Id::lfsr_process_seed), process_seed.get()) < 0)
+        return false;
 
     Ref tests = Ref::steal(PyDict_New());
     return tests && PyObject_SetAttr(module, id(Id::test), tests.get()) == 0;

@@ -15,5 +15,10 @@ PyTypeObject* prepare_kiss();
 PyTypeObject* prepare_kiss2();
 PyTypeObject* prepare_lfib4();
 PyTypeObject* prepare_swb();
+PyTypeObject* prepare_lfsr113();
+PyTypeObject* prepare_lfsr88();
+
+// _lfsr_process_seed(seed, min_value)
+PyObject* lfsr_process_seed(PyObject* self, PyObject* args, PyObject* kwds);
 
 }  // namespace ombrix::py

@@ -321,7 +321,8 @@ void raise_module_error(PyObject* message_arguments) {
 }
 
 PyObject* lookup_name(PyObject* module, PyObject* name) {
-    PyObject* value = PyObject_GetAttr(module, name);
+    // After a failed import the module is gone: nothing can be found.
+    PyObject* value = module ? PyObject_GetAttr(module, name) : nullptr;
     if (!value) PyErr_SetObject(PyExc_NameError, name);
     return value;
 }

@@ -1,0 +1,69 @@
+// Combined LFSR (Tausworthe) generators of P. L'Ecuyer: each component
+// word z is advanced by
+//     b = ((z << s1) ^ z) >> s2;   z = ((z & mask) << s3) ^ b
+// and the output is the XOR of the new components. The mask keeps the bits
+// from the component's lowest kept bit upward; a component whose kept bits
+// are all zero stays zero, so seeds are lifted to at least that bit.
+//
+// LFSR113: "Tables of Maximally-Equidistributed Combined LFSR Generators",
+// Math. Comp. 68 (1999). LFSR88: "Maximally Equidistributed Combined
+// Tausworthe Generators", Math. Comp. 65 (1996).
+#pragma once
+
+#include "engine.hpp"
+
+#include <cstddef>
+
+namespace ombrix {
+
+struct lfsr_component {
+    int s1, s2, s3;
+    word mask;
+
+    // The lowest kept bit: the least seed that keeps the component alive.
+    constexpr word minimum() const { return ~mask + 1u; }
+};
+
+constexpr word lfsr_step(word& z, const lfsr_component& k) noexcept {
+    const word b = ((z << k.s1) ^ z) >> k.s2;
+    z = ((z & k.mask) << k.s3) ^ b;
+    return z;
+}
+
+inline constexpr lfsr_component lfsr113_components[] = {
+    {6, 13, 18, 0xFFFFFFFEu},
+    {2, 27, 2, 0xFFFFFFF8u},
+    {13, 21, 7, 0xFFFFFFF0u},
+    {3, 12, 13, 0xFFFFFF80u},
+};
+
+inline constexpr lfsr_component lfsr88_components[] = {
+    {13, 19, 12, 0xFFFFFFFEu},
+    {2, 25, 4, 0xFFFFFFF8u},
+    {3, 11, 17, 0xFFFFFFF0u},
+};
+
+template <std::size_t N, const lfsr_component (&Components)[N]>
+struct combined_lfsr : engine32<combined_lfsr<N, Components>> {
+    static constexpr std::size_t size = N;
+    static constexpr const lfsr_component (&components)[N] = Components;
+    static constexpr word default_seed = 12345u;
+
+    word z[N];  // z1, z2, ...
+
+    constexpr combined_lfsr() : z{} {
+        for (word& component : z) component = default_seed;
+    }
+
+    constexpr word operator()() noexcept {
+        word out = 0;
+        for (std::size_t i = 0; i < N; ++i) out ^= lfsr_step(z[i], Components[i]);
+        return out;
+    }
+    friend constexpr bool operator==(const combined_lfsr&, const combined_lfsr&) = default;
+};
+
+using LFSR113 = combined_lfsr<4, lfsr113_components>;
+using LFSR88 = combined_lfsr<3, lfsr88_components>;
+
+}  // namespace ombrix

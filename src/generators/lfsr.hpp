@@ -1,0 +1,82 @@
+// LFSR113 and LFSR88: one binding for any number of components. Seeds go
+// through the module's `_lfsr_process_seed`, looked up by name for every
+// component, so a replacement bound in the module is the one called.
+#pragma once
+
+#include "../core/protocol.hpp"
+
+#include <ombrix/lfsr.hpp>
+
+#include <array>
+#include <cstddef>
+
+namespace ombrix::py {
+
+// Calls the module's current `_lfsr_process_seed` with the seed and the
+// component's minimum (2, 8, 16 or 128), and stores the word conversion of
+// the result.
+bool seed_lfsr_component(word& component, PyObject* seed, word minimum);
+
+template <class Object>
+struct LfsrObject {
+    PyObject_HEAD
+    Object engine;
+};
+
+template <class Engine, const char* Name, const char* Doc>
+struct LfsrBinding {
+    static constexpr std::size_t size = Engine::size;
+    using Object = LfsrObject<Engine>;
+    static constexpr const char* name = Name;
+    static constexpr const char* doc = Doc;
+    static constexpr Parameters parameters = [] {
+        constexpr Id seeds[] = {Id::seed_z1, Id::seed_z2, Id::seed_z3, Id::seed_z4};
+        Parameters p{Parameters::optional, {}};
+        for (std::size_t i = 0; i < size; ++i) p.names[p.count++] = seeds[i];
+        return p;
+    }();
+    static constexpr bool iterable = true;
+    static constexpr bool own_seed = true;
+
+    static word step(Object& g) { return g.engine(); }
+
+    // Component by component: a failure leaves the earlier ones reseeded.
+    static bool initialise(Object& g, const Arguments& seeds) {
+        for (std::size_t i = 0; i < size; ++i)
+            if (!seed_lfsr_component(g.engine.z[i], seeds[static_cast<int>(i)],
+                                     Engine::components[i].minimum()))
+                return false;
+        return true;
+    }
+
+    static PyObject* getstate(Object& g) {
+        Ref tuple = Ref::steal(PyTuple_New(size));
+        if (!tuple) return nullptr;
+        for (std::size_t i = 0; i < size; ++i) {
+            PyObject* value = word_result(g.engine.z[i]);
+            if (!value) return nullptr;
+            PyTuple_SET_ITEM(tuple.get(), i, value);
+        }
+        return tuple.release();
+    }
+
+    // No minimum and no `_lfsr_process_seed` here: a saved state comes back
+    // exactly, and states that seeding never makes can be set on purpose.
+    static bool setstate(Object& g, PyObject* state) {
+        for (std::size_t i = 0; i < size; ++i) {
+            Ref item = Ref::steal(item_at(state, static_cast<Py_ssize_t>(i)));
+            if (!item || !to_word_via_int(item.get(), g.engine.z[i])) return false;
+        }
+        return true;
+    }
+
+    static inline auto properties = [] {
+        constexpr const char* names[] = {"z1", "z2", "z3", "z4"};
+        std::array<Property, size> table{};
+        for (std::size_t i = 0; i < size; ++i)
+            table[i] = Property::word(names[i], offsetof(Object, engine.z) + i * sizeof(word));
+        return table;
+    }();
+};
+
+}  // namespace ombrix::py
