@@ -3,7 +3,9 @@ PY2 ?= /usr/bin/python2.7
 PY3 ?= python3
 PYTHONS = $(PY2) $(PY3)
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test test-cpp demo format clean
+CXX ?= g++
+CXXFLAGS_STRICT = -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude
 
 all: demo
 
@@ -19,9 +21,17 @@ build: deps
 	    OMBRIX_STRICT=1 $$py setup.py -q build_ext --inplace || exit 1; \
 	done
 
-# Every test, on both interpreters.
-test: build
-	PY2=$(PY2) PY3=$(PY3) bash scripts/run-tests.sh
+# Every test: the engine headers alone, then the module on both interpreters.
+test: build build/test_engines
+	PY2=$(PY2) PY3=$(PY3) ENGINE_TESTS=build/test_engines bash scripts/run-tests.sh
+
+# The engine headers need no Python: this test program is built without it.
+build/test_engines: tests/cpp/test_engines.cpp include/ombrix/*.hpp
+	@mkdir -p build
+	$(CXX) $(CXXFLAGS_STRICT) $< -o $@ -lgtest_main -lgtest -pthread
+
+test-cpp: build/test_engines
+	build/test_engines
 
 # The main job: a few values of every generator, from both interpreters.
 demo: build
@@ -31,6 +41,9 @@ demo: build
 	        printf '%-8s' $$name; $$py -m ombrix.iterators $$name -n 5 | tr '\n' ' '; echo; \
 	    done; \
 	done
+
+format:
+	clang-format -i include/ombrix/*.hpp src/core/*.[ch]pp src/generators/*.[ch]pp tests/cpp/*.cpp
 
 clean:
 	rm -rf build ombrix/iterators/*.so

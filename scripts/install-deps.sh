@@ -12,7 +12,7 @@ PY3=${PY3:-python3}
 PY2=${PY2:-/usr/bin/python2.7}
 
 need_apt=()
-for pkg in g++ make python2.7-dev python-setuptools; do
+for pkg in g++ make libgtest-dev python2.7-dev python-setuptools; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
         || need_apt+=("$pkg")
 done
@@ -26,6 +26,7 @@ if [ ${#need_apt[@]} -gt 0 ]; then
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
+    # Only the Python 2 packages come from bullseye; the rest is bookworm's own.
     apt-get install -y -qq --no-install-recommends "${need_apt[@]}"
 fi
 

@@ -10,6 +10,21 @@ status=0
 passed=0
 failed=0
 summaries=()
+
+if [ -n "${ENGINE_TESTS:-}" ]; then
+    echo "== engine headers (C++, no Python)"
+    log=$(mktemp)
+    "$ENGINE_TESTS" 2>&1 | tee "$log"
+    code=${PIPESTATUS[0]}
+    [ "$code" -eq 0 ] || status=1
+    p=$(grep -oE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
+    f=$(grep -oE '\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' || true)
+    passed=$((passed + ${p:-0}))
+    failed=$((failed + ${f:-0}))
+    [ "$code" -eq 0 ] || [ "${f:-0}" -gt 0 ] || failed=$((failed + 1))
+    summaries+=("C++ engines: ${p:-0} passed, ${f:-0} failed")
+    rm -f "$log"
+fi
 for py in "$PY2" "$PY3"; do
     version=$("$py" -c 'import sys; print(sys.version.split()[0])')
     echo "== tests on Python $version"

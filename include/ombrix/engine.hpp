@@ -20,6 +20,9 @@ struct engine32 {
     static constexpr result_type min() { return 0; }
     static constexpr result_type max() { return 0xFFFFFFFFu; }
 
+    // Engines compare equal when their states do; the base holds none.
+    friend constexpr bool operator==(const engine32&, const engine32&) = default;
+
     // Advances the engine n steps, discarding the values.
     constexpr void discard(unsigned long long n) {
         auto& self = static_cast<Engine&>(*this);

@@ -174,7 +174,11 @@ inline PyModuleDef module_definition = {
     "ombrix.iterators._iterators_zinthe",  // m_name
     nullptr,                               // m_doc
     -1,                                    // m_size: single-phase, never torn down
-    nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 #else
 inline PyMethodDef no_module_functions[] = {{nullptr, nullptr, 0, nullptr}};

@@ -113,10 +113,11 @@ bool populate(PyObject* module) {
     }
 
     static PyMethodDef process_seed_definition = {
-        "_lfsr_process_seed", as_method(lfsr_process_seed),
-        METH_VARARGS | METH_KEYWORDS, nullptr};
-    Ref process_seed = Ref::steal(PyCFunction_NewEx(&process_seed_definition, nullptr, id(Id::module_name)));
-    if (!process_seed || PyObject_SetAttr(module, id(Id::lfsr_process_seed), process_seed.get()) < 0)
+        "_lfsr_process_seed", as_method(lfsr_process_seed), METH_VARARGS | METH_KEYWORDS, nullptr};
+    Ref process_seed =
+        Ref::steal(PyCFunction_NewEx(&process_seed_definition, nullptr, id(Id::module_name)));
+    if (!process_seed ||
+        PyObject_SetAttr(module, id(Id::lfsr_process_seed), process_seed.get()) < 0)
         return false;
 
     Ref tests = Ref::steal(PyDict_New());

@@ -37,9 +37,25 @@ enum class Id {
 // Integer constants, created in ascending order of value. Those that do
 // not fit a signed 32-bit integer are parsed from their decimal text.
 inline constexpr long long integer_constants[] = {
-    0,          2,          8,          16,         32,        128,       256,
-    12345,      34221,      65435,      65437,      7654321,   123456789, 362436000,
-    521288629,  1179647999, 2422800383, 4294967295, 3001190298811367423,
+    0,
+    2,
+    8,
+    16,
+    32,
+    128,
+    256,
+    12345,
+    34221,
+    65435,
+    65437,
+    7654321,
+    123456789,
+    362436000,
+    521288629,
+    1179647999,
+    2422800383,
+    4294967295,
+    3001190298811367423,
 };
 inline constexpr std::size_t integer_count = std::size(integer_constants);
 
@@ -50,7 +66,20 @@ consteval std::size_t integer_index(long long value) {
 }
 
 // The generator types, in the order they are registered.
-enum class TypeIndex { Cong, SHR3, MWC1, MWC2, MWC64, KISS, KISS2, LFIB4, SWB, LFSR113, LFSR88, count };
+enum class TypeIndex {
+    Cong,
+    SHR3,
+    MWC1,
+    MWC2,
+    MWC64,
+    KISS,
+    KISS2,
+    LFIB4,
+    SWB,
+    LFSR113,
+    LFSR88,
+    count
+};
 
 struct ModuleState {
     PyObject* module = nullptr;  // our own reference; dropped if the import fails
@@ -62,10 +91,10 @@ struct ModuleState {
     PyObject* integers[integer_count] = {};
     PyObject* range = nullptr;
     PyObject* exception = nullptr;
-    PyObject* kiss_seed_arguments = nullptr;   // (12345, 65435, 12345, 34221)
-    PyObject* seed_length_arguments = nullptr;  // ("seed length must be 256",)
-    PyObject* state_length_arguments = nullptr; // ("state length must be 256",)
-    PyObject* range_arguments = nullptr;        // (256,)
+    PyObject* kiss_seed_arguments = nullptr;     // (12345, 65435, 12345, 34221)
+    PyObject* seed_length_arguments = nullptr;   // ("seed length must be 256",)
+    PyObject* state_length_arguments = nullptr;  // ("state length must be 256",)
+    PyObject* range_arguments = nullptr;         // (256,)
     PyTypeObject* types[static_cast<int>(TypeIndex::count)] = {};
 };
 

@@ -6,9 +6,13 @@ PyObject* property_get(PyObject* self, void* closure) {
     const Property& property = *static_cast<const Property*>(closure);
     PyObject* value;
     switch (property.kind) {
-    case Property::word_field: value = word_result(field_at<word>(self, property.offset)); break;
-    case Property::byte_field: value = byte_result(field_at<byte>(self, property.offset)); break;
-    default: value = property.get(self); break;
+        case Property::word_field:
+            value = word_result(field_at<word>(self, property.offset));
+            break;
+        case Property::byte_field:
+            value = byte_result(field_at<byte>(self, property.offset));
+            break;
+        default: value = property.get(self); break;
     }
     if (!value) return Operation{property.owner, property.name, "__get__"}.fail(__LINE__);
     return value;
@@ -23,19 +27,19 @@ int property_set(PyObject* self, PyObject* value, void* closure) {
     }
     bool stored;
     switch (property.kind) {
-    case Property::word_field: {
-        word converted;
-        stored = to_word(value, converted);
-        if (stored) field_at<word>(self, property.offset) = converted;
-        break;
-    }
-    case Property::byte_field: {
-        byte converted;
-        stored = to_byte(value, converted);
-        if (stored) field_at<byte>(self, property.offset) = converted;
-        break;
-    }
-    default: stored = property.set(self, value); break;
+        case Property::word_field: {
+            word converted;
+            stored = to_word(value, converted);
+            if (stored) field_at<word>(self, property.offset) = converted;
+            break;
+        }
+        case Property::byte_field: {
+            byte converted;
+            stored = to_byte(value, converted);
+            if (stored) field_at<byte>(self, property.offset) = converted;
+            break;
+        }
+        default: stored = property.set(self, value); break;
     }
     if (!stored) return Operation{property.owner, property.name, "__set__"}.fail_status(__LINE__);
     return 0;

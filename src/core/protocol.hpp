@@ -179,7 +179,6 @@ struct GeneratorType {
         type.tp_getset = getset;
         return &type;
     }
-
 };
 
 }  // namespace ombrix::py

@@ -53,13 +53,14 @@ bool keyword_pass(const char* function, const Parameters& parameters, PyObject* 
         for (int i = 0; i < given && i < parameters.count; ++i) {
             PyObject* name = id(parameters.names[i]);
             if (key == name || same_text(key, name)) {
-                raise_with_name("%s() got multiple values for keyword argument '" OMBRIX_NAME_FORMAT "'",
+                raise_with_name("%s() got multiple values for keyword argument '" OMBRIX_NAME_FORMAT
+                                "'",
                                 function, name);
                 return false;
             }
         }
-        raise_with_name("%s() got an unexpected keyword argument '" OMBRIX_NAME_FORMAT "'", function,
-                        key);
+        raise_with_name("%s() got an unexpected keyword argument '" OMBRIX_NAME_FORMAT "'",
+                        function, key);
         return false;
     }
     return true;
@@ -188,8 +189,8 @@ PyObject* coerce_to_integer(PyObject* object) {
         return nullptr;
     }
     if (result && !is_integer(result)) {
-        PyErr_Format(PyExc_TypeError, "__%s__ returned non-%s (type %.200s)", conversion, conversion,
-                     Py_TYPE(result)->tp_name);
+        PyErr_Format(PyExc_TypeError, "__%s__ returned non-%s (type %.200s)", conversion,
+                     conversion, Py_TYPE(result)->tp_name);
         Py_DECREF(result);
         return nullptr;
     }
@@ -351,7 +352,8 @@ void add_traceback(const char* qualified_name, int line) {
     pending.fetch();
     char name[320];
     if (line)
-        std::snprintf(name, sizeof name, "%s (%s:%d)", qualified_name, "zinthe/_iterators_zinthe", line);
+        std::snprintf(name, sizeof name, "%s (%s:%d)", qualified_name, "zinthe/_iterators_zinthe",
+                      line);
     else
         std::snprintf(name, sizeof name, "%s", qualified_name);
     PyCodeObject* code = PyCode_NewEmpty("_iterators_zinthe", name, line);

@@ -23,7 +23,8 @@ struct Parameters {
     int count;
     Id names[max_parameters];
 
-    constexpr Parameters(Kind kind, std::initializer_list<Id> list) : kind(kind), count(0), names{} {
+    constexpr Parameters(Kind kind, std::initializer_list<Id> list)
+        : kind(kind), count(0), names{} {
         for (Id name : list) names[count++] = name;
     }
 };

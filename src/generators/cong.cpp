@@ -11,8 +11,7 @@ namespace ombrix::py {
 namespace {
 
 struct CongObject {
-    PyObject_HEAD
-    ombrix::Cong engine;
+    PyObject_HEAD ombrix::Cong engine;
 };
 
 struct CongBinding {
@@ -39,7 +38,8 @@ struct CongBinding {
 
     static bool initialise(Object& g, const Arguments& seeds) {
         PyObject* seed = seeds[0];
-        return default_if_absent(seed, integer<123456789>()) && to_word_via_int(seed, g.engine.cong);
+        return default_if_absent(seed, integer<123456789>()) &&
+               to_word_via_int(seed, g.engine.cong);
     }
 
     static PyObject* getstate(Object& g) { return word_tuple({g.engine.cong}); }

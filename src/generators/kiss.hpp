@@ -14,8 +14,7 @@ namespace ombrix::py {
 
 template <class Engine>
 struct KissObject {
-    PyObject_HEAD
-    Engine engine;
+    PyObject_HEAD Engine engine;
 };
 
 template <class Engine, const char* Name, const char* Doc,
@@ -25,7 +24,8 @@ struct KissBinding {
     static constexpr const char* name = Name;
     static constexpr const char* doc = Doc;
     static constexpr Parameters parameters{
-        Parameters::optional, {Id::seed_mwc_upper, Id::seed_mwc_lower, Id::seed_cong, Id::seed_shr3}};
+        Parameters::optional,
+        {Id::seed_mwc_upper, Id::seed_mwc_lower, Id::seed_cong, Id::seed_shr3}};
     static constexpr bool iterable = false;
     static constexpr bool own_seed = true;
 

@@ -12,8 +12,9 @@ namespace {
 // Fills the table from the generator the module makes through its KISS
 // type, drawn through its next-value slot.
 bool fill_from_kiss(LFIB4Object& g) {
-    Ref kiss = Ref::steal(PyObject_Call(reinterpret_cast<PyObject*>(registered_type(TypeIndex::KISS)),
-                                        module_state.kiss_seed_arguments, nullptr));
+    Ref kiss =
+        Ref::steal(PyObject_Call(reinterpret_cast<PyObject*>(registered_type(TypeIndex::KISS)),
+                                 module_state.kiss_seed_arguments, nullptr));
     if (!kiss) return false;
     iternextfunc next = Py_TYPE(kiss.get())->tp_iternext;
     for (word& slot : g.engine.t) {
@@ -108,7 +109,8 @@ struct LFIB4Binding {
     // loading the tuple (which resets the index) continues the sequence.
     // The positions come from the built-in range(256).
     static PyObject* getstate(Object& g) {
-        Ref positions = Ref::steal(PyObject_Call(module_state.range, module_state.range_arguments, nullptr));
+        Ref positions =
+            Ref::steal(PyObject_Call(module_state.range, module_state.range_arguments, nullptr));
         if (!positions) return nullptr;
         Ref iterator = Ref::steal(PyObject_GetIter(positions.get()));
         if (!iterator) return nullptr;
@@ -117,7 +119,8 @@ struct LFIB4Binding {
         while (Ref position = Ref::steal(PyIter_Next(iterator.get()))) {
             const Py_ssize_t k = PyNumber_AsSsize_t(position.get(), nullptr);
             if (k == -1 && PyErr_Occurred()) return nullptr;
-            const std::uint8_t slot = static_cast<std::uint8_t>(static_cast<std::size_t>(k) + g.engine.c);
+            const std::uint8_t slot =
+                static_cast<std::uint8_t>(static_cast<std::size_t>(k) + g.engine.c);
             Ref value = Ref::steal(word_result(g.engine.t[slot]));
             if (!value || PyList_Append(slots.get(), value.get()) < 0) return nullptr;
         }

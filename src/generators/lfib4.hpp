@@ -8,8 +8,7 @@
 namespace ombrix::py {
 
 struct LFIB4Object {
-    PyObject_HEAD
-    ombrix::LFIB4 engine;
+    PyObject_HEAD ombrix::LFIB4 engine;
 };
 
 }  // namespace ombrix::py

@@ -8,7 +8,8 @@ namespace ombrix::py {
 namespace {
 
 constexpr Parameters process_seed_parameters{Parameters::required, {Id::seed, Id::min_value}};
-constexpr Operation process_seed_operation{"ombrix.iterators._iterators_zinthe", "_lfsr_process_seed"};
+constexpr Operation process_seed_operation{"ombrix.iterators._iterators_zinthe",
+                                           "_lfsr_process_seed"};
 
 // An absent seed becomes 12345; any other is reduced to its low 32 bits by
 // int(seed) & (2**32-1) and lifted by `minimum` when below it. Python's own
@@ -34,10 +35,10 @@ PyObject* process_seed(PyObject* seed, PyObject* minimum) {
 
 PyObject* minimum_object(word minimum) {
     switch (minimum) {
-    case 2: return integer<2>();
-    case 8: return integer<8>();
-    case 16: return integer<16>();
-    default: return integer<128>();
+        case 2: return integer<2>();
+        case 8: return integer<8>();
+        case 16: return integer<16>();
+        default: return integer<128>();
     }
 }
 

@@ -19,8 +19,7 @@ bool seed_lfsr_component(word& component, PyObject* seed, word minimum);
 
 template <class Object>
 struct LfsrObject {
-    PyObject_HEAD
-    Object engine;
+    PyObject_HEAD Object engine;
 };
 
 template <class Engine, const char* Name, const char* Doc>

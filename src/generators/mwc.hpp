@@ -13,8 +13,7 @@ namespace ombrix::py {
 
 template <class Engine>
 struct MwcObject {
-    PyObject_HEAD
-    Engine engine;
+    PyObject_HEAD Engine engine;
 };
 
 template <class Engine, const char* Name, const char* Doc,

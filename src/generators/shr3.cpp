@@ -11,8 +11,7 @@ namespace ombrix::py {
 namespace {
 
 struct SHR3Object {
-    PyObject_HEAD
-    ombrix::SHR3 engine;
+    PyObject_HEAD ombrix::SHR3 engine;
 };
 
 struct SHR3Binding {

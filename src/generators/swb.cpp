@@ -18,7 +18,8 @@ struct SWBObject {
 
 // Calls LFIB4's method `name` (looked up on the LFIB4 type) on `self`.
 PyObject* call_lfib4(Id name, PyObject* self, PyObject* argument = nullptr) {
-    Ref method = Ref::steal(PyObject_GetAttr(reinterpret_cast<PyObject*>(registered_type(TypeIndex::LFIB4)), id(name)));
+    Ref method = Ref::steal(
+        PyObject_GetAttr(reinterpret_cast<PyObject*>(registered_type(TypeIndex::LFIB4)), id(name)));
     if (!method) return nullptr;
     return PyObject_CallFunctionObjArgs(method.get(), self, argument, nullptr);
 }
@@ -53,9 +54,7 @@ struct SWBBinding {
     static constexpr bool iterable = false;  // LFIB4's __iter__ is inherited
     static constexpr bool own_seed = false;  // and so is its seed()
 
-    static word step(Object& g) {
-        return swb_step(g.base.engine.t, g.base.engine.c, g.borrow);
-    }
+    static word step(Object& g) { return swb_step(g.base.engine.t, g.base.engine.c, g.borrow); }
 
     static bool initialise(Object& g, const Arguments& seeds) {
         PyObject* self = reinterpret_cast<PyObject*>(&g);
@@ -77,7 +76,8 @@ struct SWBBinding {
     static bool setstate(Object& g, PyObject* state) {
         Ref parts[2];
         if (!unpack(state, 2, parts)) return false;
-        Ref done = Ref::steal(call_lfib4(Id::setstate, reinterpret_cast<PyObject*>(&g), parts[0].get()));
+        Ref done =
+            Ref::steal(call_lfib4(Id::setstate, reinterpret_cast<PyObject*>(&g), parts[0].get()));
         if (!done) return false;
         const int borrow = truth_of(parts[1].get());
         if (borrow < 0) return false;
