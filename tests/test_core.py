@@ -163,6 +163,46 @@ def test_wrong_method_arity_is_refused_by_the_interpreter(kind):
         assert module_entries(info.tb) == []
 
 
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_copy_and_pickle_continue_exactly(kind):
+    import copy
+    import pickle
+
+    g = kind()
+    take(g, 300)
+    expected = take(copy.copy(g), 5)
+    for clone in [copy.copy(g), copy.deepcopy(g)] + [
+        pickle.loads(pickle.dumps(g, protocol)) for protocol in range(2, pickle.HIGHEST_PROTOCOL + 1)
+    ]:
+        assert type(clone) is kind
+        assert clone.getstate() == g.getstate()
+        assert take(clone, 5) == expected
+    assert take(g, 5) == expected
+
+
+@pytest.mark.parametrize("kind", TYPES, ids=TYPE_NAMES)
+def test_copy_keeps_a_subclass_and_its_attributes(kind):
+    import copy
+
+    class Sub(kind):
+        pass
+
+    g = Sub()
+    g.label = ["x"]
+    clone = copy.deepcopy(g)
+    assert type(clone) is Sub
+    assert clone.label == ["x"] and clone.label is not g.label
+    assert take(clone, 3) == take(g, 3)
+
+
+def test_copy_state_is_checked():
+    g = module.Cong(5)
+    _, entries = fails(ValueError, g.__setstate__, ((1,), None, None))
+    assert entries == [qualified("Cong", "__setstate__")]
+    fails(AttributeError, g.__setstate__, ((1,), {"x": 1}))  # nowhere to keep attributes
+    assert g.cong == 1
+
+
 def flatten(state):
     for item in state:
         if isinstance(item, tuple):

@@ -45,4 +45,27 @@ int property_set(PyObject* self, PyObject* value, void* closure) {
     return 0;
 }
 
+PyObject* copy_state(PyObject* self, StateMethod getstate) {
+    Ref state = Ref::steal(getstate(self, nullptr));
+    if (!state) return nullptr;
+    // Only a Python subclass has an instance dictionary.
+    Ref dict = Ref::steal(PyObject_GetAttrString(self, "__dict__"));
+    if (!dict) {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return nullptr;
+        PyErr_Clear();
+        dict = Ref::borrow(Py_None);
+    }
+    return PyTuple_Pack(2, state.get(), dict.get());
+}
+
+bool restore_copy(PyObject* self, PyObject* copied, StateMethod setstate) {
+    Ref parts[2];
+    if (!unpack(copied, 2, parts)) return false;
+    Ref done = Ref::steal(setstate(self, parts[0].get()));
+    if (!done) return false;
+    if (parts[1].get() == Py_None) return true;
+    Ref dict = Ref::steal(PyObject_GetAttrString(self, "__dict__"));
+    return dict && PyDict_Update(dict.get(), parts[1].get()) == 0;
+}
+
 }  // namespace ombrix::py

@@ -60,6 +60,15 @@ struct Property {
 PyObject* property_get(PyObject* self, void* closure);
 int property_set(PyObject* self, PyObject* value, void* closure);
 
+// --- copy and pickle -------------------------------------------------------
+
+using StateMethod = PyObject* (*)(PyObject* self, PyObject* argument);
+
+// (state tuple, instance dictionary or None): what copy and pickle keep.
+PyObject* copy_state(PyObject* self, StateMethod getstate);
+// Restores what copy_state made, through the type's own setstate.
+bool restore_copy(PyObject* self, PyObject* copied, StateMethod setstate);
+
 template <class T>
 T& field_at(PyObject* self, std::size_t offset) {
     return *reinterpret_cast<T*>(reinterpret_cast<char*>(self) + offset);
@@ -134,11 +143,26 @@ struct GeneratorType {
         Py_RETURN_NONE;
     }
 
+    // Without these, copy.copy() and pickle would rebuild a generator from
+    // a bare allocation, silently all-zero, on Python 2.
+    static PyObject* get_copy_state(PyObject* self, PyObject*) {
+        PyObject* copied = copy_state(self, getstate);
+        if (!copied) return operation("__getstate__").fail(__LINE__);
+        return copied;
+    }
+
+    static PyObject* set_copy_state(PyObject* self, PyObject* copied) {
+        if (!restore_copy(self, copied, setstate)) return operation("__setstate__").fail(__LINE__);
+        Py_RETURN_NONE;
+    }
+
     static inline PyMethodDef methods[] = {
         {"seed", as_method(seed), METH_VARARGS | METH_KEYWORDS, nullptr},
         {"__next__", as_method(next_method), METH_NOARGS | METH_COEXIST, nullptr},
         {"getstate", as_method(getstate), METH_NOARGS, nullptr},
         {"setstate", as_method(setstate), METH_O, nullptr},
+        {"__getstate__", as_method(get_copy_state), METH_NOARGS, nullptr},
+        {"__setstate__", as_method(set_copy_state), METH_O, nullptr},
         {nullptr, nullptr, 0, nullptr},
     };
 
