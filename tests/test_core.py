@@ -195,11 +195,26 @@ def test_copy_keeps_a_subclass_and_its_attributes(kind):
     assert take(clone, 3) == take(g, 3)
 
 
+def test_copies_are_exact_where_getstate_is_not():
+    import copy
+
+    g = module.SWB()
+    take(g, 7)
+    g.borrow = 2  # getstate() would bring this back as 1
+    clone = copy.copy(g)
+    assert (clone.t, clone.c, clone.borrow) == (g.t, g.c, 2)
+    assert take(clone, 300) == take(g, 300)
+
+
 def test_copy_state_is_checked():
     g = module.Cong(5)
-    _, entries = fails(ValueError, g.__setstate__, ((1,), None, None))
+    _, entries = fails(ValueError, g.__setstate__, ({"cong": 1}, None, None))
     assert entries == [qualified("Cong", "__setstate__")]
-    fails(AttributeError, g.__setstate__, ((1,), {"x": 1}))  # nowhere to keep attributes
+    fails(TypeError, g.__setstate__, ((1,), None))
+    fails(KeyError, g.__setstate__, ({"other": 1}, None))
+    fails(OverflowError, g.__setstate__, ({"cong": -1}, None))
+    assert g.cong == 5
+    fails(AttributeError, g.__setstate__, ({"cong": 1}, {"x": 1}))  # nowhere to keep attributes
     assert g.cong == 1
 
 

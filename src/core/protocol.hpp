@@ -62,12 +62,12 @@ int property_set(PyObject* self, PyObject* value, void* closure);
 
 // --- copy and pickle -------------------------------------------------------
 
-using StateMethod = PyObject* (*)(PyObject* self, PyObject* argument);
-
-// (state tuple, instance dictionary or None): what copy and pickle keep.
-PyObject* copy_state(PyObject* self, StateMethod getstate);
-// Restores what copy_state made, through the type's own setstate.
-bool restore_copy(PyObject* self, PyObject* copied, StateMethod setstate);
+// ({field: value}, instance dictionary or None): what copy and pickle keep.
+// The fields are the writable properties of the generator types in the
+// object's ancestry, read and written as they are, so a copy is exact even
+// where getstate() is not (LFIB4's index, an SWB borrow above 1).
+PyObject* copy_state(PyObject* self);
+bool restore_copy(PyObject* self, PyObject* copied);
 
 template <class T>
 T& field_at(PyObject* self, std::size_t offset) {
@@ -146,13 +146,13 @@ struct GeneratorType {
     // Without these, copy.copy() and pickle would rebuild a generator from
     // a bare allocation, silently all-zero, on Python 2.
     static PyObject* get_copy_state(PyObject* self, PyObject*) {
-        PyObject* copied = copy_state(self, getstate);
+        PyObject* copied = copy_state(self);
         if (!copied) return operation("__getstate__").fail(__LINE__);
         return copied;
     }
 
     static PyObject* set_copy_state(PyObject* self, PyObject* copied) {
-        if (!restore_copy(self, copied, setstate)) return operation("__setstate__").fail(__LINE__);
+        if (!restore_copy(self, copied)) return operation("__setstate__").fail(__LINE__);
         Py_RETURN_NONE;
     }
 
