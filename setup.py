@@ -6,6 +6,7 @@
 # leave both extension modules side by side in ombrix/iterators/.
 import glob
 import os
+import sys
 import sysconfig
 
 from setuptools import Extension, setup
@@ -32,6 +33,10 @@ compile_args = [
     "-isystem",
     python_include,
 ]
+# Debian's Python 2 debug headers are links to the release ones, which then
+# find the release configuration: say which build this is.
+if hasattr(sys, "gettotalrefcount"):
+    compile_args.append("-DPy_DEBUG")
 if os.environ.get("OMBRIX_STRICT"):
     compile_args.append("-Werror")
 compile_args += os.environ.get("OMBRIX_EXTRA_CFLAGS", "").split()

@@ -1,9 +1,11 @@
 """Shared by the test files; runs unchanged on Python 2.7 and Python 3."""
+import os
 import re
 import sys
 
 import pytest
 
+import ombrix
 from ombrix.iterators import _iterators_zinthe as module
 
 PY2 = sys.version_info[0] == 2
@@ -12,6 +14,9 @@ MODULE = "ombrix.iterators._iterators_zinthe"
 LONG = type(2 ** 64)
 # The type of the one-byte fields: `int` on both.
 NATIVE = int
+
+# Where the ombrix under test lives: subprocesses import the same build.
+PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(ombrix.__file__)))
 
 ENTRY = re.compile(r"^(?P<name>\S+) \(zinthe/_iterators_zinthe:(?P<line>\d+)\)$")
 

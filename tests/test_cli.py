@@ -1,11 +1,10 @@
 """python -m ombrix.iterators NAME [-n COUNT] [SEED ...]"""
-import os
 import subprocess
 import sys
 
 import pytest
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from helpers import PACKAGE_ROOT as ROOT
 
 
 def run(*args):

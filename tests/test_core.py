@@ -1,13 +1,12 @@
 """Module-level behaviour and the rules every generator type shares."""
 import ctypes
-import os
 import subprocess
 import sys
 
 import pytest
 
 import ombrix.iterators
-from helpers import MODULE, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
+from helpers import MODULE, PACKAGE_ROOT, PY2, BadTruth, fails, message_of, module, module_entries, qualified, take
 
 TYPE_NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
 TYPES = [getattr(module, name) for name in TYPE_NAMES]
@@ -79,8 +78,7 @@ except NameError as error:
 
 
 def test_import_fails_cleanly_without_range():
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out = subprocess.check_output([sys.executable, "-c", IMPORT_WITHOUT_RANGE], cwd=root)
+    out = subprocess.check_output([sys.executable, "-c", IMPORT_WITHOUT_RANGE], cwd=PACKAGE_ROOT)
     lines = out.decode().splitlines()
     assert lines[0] == "('range',)"
     assert lines[1] == "_iterators_zinthe"

@@ -14,7 +14,8 @@ EXAMPLES = int(os.environ.get("OMBRIX_FUZZ_EXAMPLES", "25"))
 
 
 @pytest.mark.parametrize("name", fuzzing.NAMES)
-@settings(max_examples=EXAMPLES, deadline=None, suppress_health_check=list(HealthCheck))
+@settings(max_examples=EXAMPLES, deadline=None,
+          suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large, HealthCheck.filter_too_much])
 @given(rng=st.randoms())
 def test_hostile_operations_match_the_model(name, rng):
     fuzzing.run(rng, name, operations=15)
