@@ -2,8 +2,12 @@
 PY2 ?= /usr/bin/python2.7
 PY3 ?= python3
 PYTHONS = $(PY2) $(PY3)
+# Debian's debug interpreters, for reference counting.
+PY2DBG ?= /usr/bin/python2.7-dbg
+PY3DBG ?= /usr/bin/python3.11-dbg
+DEBUG_PYTHONS = $(PY2DBG) $(PY3DBG)
 
-.PHONY: all deps build test test-cpp demo format clean
+.PHONY: all deps build build-debug test test-cpp demo fuzz leaks sanitize format clean
 CXX ?= g++
 CXXFLAGS_STRICT = -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude
 
@@ -13,17 +17,17 @@ all: demo
 deps:
 	PY2=$(PY2) PY3=$(PY3) bash scripts/install-deps.sh
 
-# Builds the extension in place for both interpreters; our own sources
-# must compile without a warning.
+# Builds the extension in place for both interpreters (and their debug
+# builds); our own sources must compile without a warning.
 build: deps
-	@for py in $(PYTHONS); do \
-	    echo "== building for $$($$py -c 'import sys; print(sys.version.split()[0])')"; \
+	@for py in $(PYTHONS) $(DEBUG_PYTHONS); do \
+	    echo "== building for $$py"; \
 	    OMBRIX_STRICT=1 $$py setup.py -q build_ext --inplace || exit 1; \
 	done
 
 # Every test: the engine headers alone, then the module on both interpreters.
 test: build build/test_engines
-	PY2=$(PY2) PY3=$(PY3) ENGINE_TESTS=build/test_engines bash scripts/run-tests.sh
+	PY2=$(PY2) PY3=$(PY3) PY2DBG=$(PY2DBG) PY3DBG=$(PY3DBG) bash scripts/run-tests.sh
 
 # The engine headers need no Python: this test program is built without it.
 build/test_engines: tests/cpp/test_engines.cpp include/ombrix/*.hpp
@@ -41,6 +45,29 @@ demo: build
 	        printf '%-8s' $$name; $$py -m ombrix.iterators $$name -n 5 | tr '\n' ' '; echo; \
 	    done; \
 	done
+
+# The long hostile-input runs: a million checked calls per interpreter,
+# atheris on Python 3, and many more hypothesis examples.
+fuzz: build
+	@for py in $(PYTHONS); do $$py scripts/fuzz.py 1000000 || exit 1; done
+	$(PY3) scripts/atheris_fuzz.py -runs=200000 -max_len=1024 2>&1 | grep -E 'atheris:|Done|ERROR'
+	@for py in $(PYTHONS); do \
+	    OMBRIX_FUZZ_EXAMPLES=1000 $$py -m pytest -p no:cacheprovider -q tests/test_fuzz.py || exit 1; \
+	done
+
+# Reference counts on the debug interpreters: every operation 5000 times,
+# then the whole suite there.
+leaks: build
+	@for py in $(DEBUG_PYTHONS); do \
+	    OMBRIX_LEAK_REPEAT=5000 $$py -m pytest -p no:cacheprovider -q tests/test_refcounts.py || exit 1; \
+	    $$py -m pytest -p no:cacheprovider -q -p no:warnings tests || exit 1; \
+	done
+
+# The whole suite, with a longer fuzz, under ASan + UBSan on both
+# interpreters and under valgrind on Python 3.
+sanitize: build
+	OMBRIX_FUZZ_EXAMPLES=200 scripts/sanitize.sh $(PYTHONS) -- -p no:warnings
+	scripts/valgrind.sh $(PY3) tests
 
 format:
 	clang-format -i include/ombrix/*.hpp src/core/*.[ch]pp src/generators/*.[ch]pp tests/cpp/*.cpp

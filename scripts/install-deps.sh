@@ -12,7 +12,10 @@ PY3=${PY3:-python3}
 PY2=${PY2:-/usr/bin/python2.7}
 
 need_apt=()
-for pkg in g++ make libgtest-dev python2.7-dev python-setuptools; do
+# The debug interpreters, valgrind and the Debian test tools serve the
+# reference-count and memory checks.
+for pkg in g++ make libgtest-dev valgrind python2.7-dev python-setuptools python2.7-dbg \
+           python3.11-dbg python3-setuptools python3-pytest python3-hypothesis; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
         || need_apt+=("$pkg")
 done
@@ -31,7 +34,8 @@ if [ ${#need_apt[@]} -gt 0 ]; then
 fi
 
 # Test tools for Python 3.
-"$PY3" -c 'import pytest' 2>/dev/null || "$PY3" -m pip install -q 'pytest>=7'
+"$PY3" -c 'import pytest, hypothesis, atheris' 2>/dev/null ||
+    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris
 
 
 # Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
@@ -43,8 +47,11 @@ if ! "$PY2" -m pip --version >/dev/null 2>&1; then
         "$wheels"/pip-20.3.4-py2.py3-none-any.whl 2>&1 | grep -v -E 'DEPRECATION|ignored' || true
     rm -rf "$wheels"
 fi
-"$PY2" -c 'import pytest' 2>/dev/null || { "$PY2" -m pip install -q 'pytest==4.6.11' 2>&1 | grep -v -E 'DEPRECATION|ignored' || true; }
+# pytest 4.6 and hypothesis 4.57 are the last releases for Python 2.7.
+"$PY2" -c 'import pytest, hypothesis' 2>/dev/null ||
+    { "$PY2" -m pip install -q 'pytest==4.6.11' 'hypothesis==4.57.1' 2>&1 | grep -v -E 'DEPRECATION|ignored' || true; }
 # Fail here, not in the tests, if anything above did not take.
-"$PY2" -c 'import pytest, setuptools'
-"$PY3" -c 'import pytest, setuptools'
+"$PY2" -c 'import pytest, hypothesis, setuptools'
+"$PY3" -c 'import pytest, hypothesis, atheris, setuptools'
+/usr/bin/python3.11-dbg -c 'import pytest, hypothesis, setuptools'
 echo "dependencies ready"

@@ -1,46 +1,64 @@
 #!/usr/bin/env bash
-# Runs the whole test suite under Python 2.7 and Python 3, prints each
-# interpreter's pytest summary and a combined line, and fails if either does.
+# Runs every test: the C++ engine tests, the suite on Python 2.7 and Python
+# 3, and the short versions of the reference-count (debug interpreters),
+# sanitizer and valgrind runs. Prints each run's summary and a combined line;
+# fails if any run fails.
 set -u
+cd "$(dirname "$0")/.."
 PY2=${PY2:-/usr/bin/python2.7}
 PY3=${PY3:-python3}
-cd "$(dirname "$0")/.."
+PY2DBG=${PY2DBG:-/usr/bin/python2.7-dbg}
+PY3DBG=${PY3DBG:-/usr/bin/python3.11-dbg}
+PYTEST="-m pytest -p no:cacheprovider -q"
 
 status=0
 passed=0
 failed=0
 summaries=()
 
-if [ -n "${ENGINE_TESTS:-}" ]; then
-    echo "== engine headers (C++, no Python)"
+# run LABEL COMMAND...: runs one test program and adds up its counts.
+run() {
+    local label=$1
+    shift
+    echo "== $label"
+    local log
     log=$(mktemp)
-    "$ENGINE_TESTS" 2>&1 | tee "$log"
-    code=${PIPESTATUS[0]}
-    [ "$code" -eq 0 ] || status=1
-    p=$(grep -oE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
-    f=$(grep -oE '\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' || true)
-    passed=$((passed + ${p:-0}))
-    failed=$((failed + ${f:-0}))
-    [ "$code" -eq 0 ] || [ "${f:-0}" -gt 0 ] || failed=$((failed + 1))
-    summaries+=("C++ engines: ${p:-0} passed, ${f:-0} failed")
+    "$@" 2>&1 | tee "$log"
+    local code=${PIPESTATUS[0]}
+    local p f
+    if grep -q '\[==========\]' "$log"; then  # googletest
+        p=$(grep -oE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' || true)
+        f=$(grep -oE '\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' || true)
+    else  # pytest
+        local summary
+        summary=$(grep -E '[0-9]+ (passed|failed|errors?)' "$log" | tail -n 1)
+        p=$(grep -oE '[0-9]+ passed' <<<"$summary" | grep -oE '[0-9]+' || true)
+        f=$(grep -oE '[0-9]+ (failed|errors?)' <<<"$summary" | awk '{s += $1} END {print s + 0}')
+    fi
+    p=${p:-0}
+    f=${f:-0}
+    if [ "$code" -ne 0 ]; then
+        status=1
+        [ "$f" -gt 0 ] || f=1
+    fi
+    passed=$((passed + p))
+    failed=$((failed + f))
+    summaries+=("$label: $p passed, $f failed")
     rm -f "$log"
-fi
+}
+
+run "C++ engines, no Python" build/test_engines
 for py in "$PY2" "$PY3"; do
-    version=$("$py" -c 'import sys; print(sys.version.split()[0])')
-    echo "== tests on Python $version"
-    log=$(mktemp)
-    "$py" -m pytest -p no:cacheprovider -q tests "$@" 2>&1 | tee "$log"
-    code=${PIPESTATUS[0]}
-    [ "$code" -eq 0 ] || status=1
-    summary=$(grep -E '(passed|failed|error)' "$log" | tail -n 1)
-    summaries+=("Python $version: ${summary//=/}")
-    p=$(grep -oE '[0-9]+ passed' <<<"$summary" | grep -oE '[0-9]+' || true)
-    f=$(grep -oE '[0-9]+ (failed|errors?)' <<<"$summary" | awk '{s += $1} END {print s + 0}')
-    passed=$((passed + ${p:-0}))
-    failed=$((failed + ${f:-0}))
-    [ "$code" -eq 0 ] || [ "${f:-0}" -gt 0 ] || failed=$((failed + 1))
-    rm -f "$log"
+    run "Python $("$py" -c 'import sys; print(sys.version.split()[0])')" "$py" $PYTEST tests "$@"
 done
+for py in "$PY2DBG" "$PY3DBG"; do
+    run "$(basename "$py"): reference counts" "$py" $PYTEST tests/test_refcounts.py
+done
+for py in "$PY2" "$PY3"; do
+    run "$(basename "$py"): AddressSanitizer + UBSan" scripts/sanitize.sh "$py" -- -p no:warnings
+done
+run "$(basename "$PY3"): valgrind memcheck (core rules)" scripts/valgrind.sh "$PY3" tests/test_core.py
+
 echo
 for line in "${summaries[@]}"; do echo "$line"; done
 echo "total: $passed passed, $failed failed"
