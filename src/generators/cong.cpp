@@ -1,18 +1,13 @@
 // Cong: the 32-bit linear congruential generator.
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"
+#include "objects.hpp"
 #include "seeding.hpp"
-
-#include <ombrix/cong.hpp>
 
 #include <cstddef>
 
 namespace ombrix::py {
 namespace {
-
-struct CongObject {
-    PyObject_HEAD ombrix::Cong engine;
-};
 
 struct CongBinding {
     using Object = CongObject;

@@ -6,21 +6,17 @@
 #pragma once
 
 #include "../core/protocol.hpp"
+#include "objects.hpp"
 #include "seeding.hpp"
 
 #include <cstddef>
 
 namespace ombrix::py {
 
-template <class Engine>
-struct KissObject {
-    PyObject_HEAD Engine engine;
-};
-
 template <class Engine, const char* Name, const char* Doc,
           bool (*SeedPair)(word&, word&, PyObject*, PyObject*)>
 struct KissBinding {
-    using Object = KissObject<Engine>;
+    using Object = EngineObject<Engine>;
     static constexpr const char* name = Name;
     static constexpr const char* doc = Doc;
     static constexpr Parameters parameters{

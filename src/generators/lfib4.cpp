@@ -1,5 +1,5 @@
 // LFIB4: the four-lag lagged Fibonacci generator over a 256-word table.
-#include "lfib4.hpp"
+#include "objects.hpp"
 
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"

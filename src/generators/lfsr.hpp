@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../core/protocol.hpp"
+#include "objects.hpp"
 
 #include <ombrix/lfsr.hpp>
 
@@ -17,15 +18,10 @@ namespace ombrix::py {
 // the result.
 bool seed_lfsr_component(word& component, PyObject* seed, word minimum);
 
-template <class Object>
-struct LfsrObject {
-    PyObject_HEAD Object engine;
-};
-
 template <class Engine, const char* Name, const char* Doc>
 struct LfsrBinding {
     static constexpr std::size_t size = Engine::size;
-    using Object = LfsrObject<Engine>;
+    using Object = EngineObject<Engine>;
     static constexpr const char* name = Name;
     static constexpr const char* doc = Doc;
     static constexpr Parameters parameters = [] {

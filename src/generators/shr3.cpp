@@ -1,18 +1,13 @@
 // SHR3: the 3-shift-register generator.
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"
+#include "objects.hpp"
 #include "seeding.hpp"
-
-#include <ombrix/shr3.hpp>
 
 #include <cstddef>
 
 namespace ombrix::py {
 namespace {
-
-struct SHR3Object {
-    PyObject_HEAD ombrix::SHR3 engine;
-};
 
 struct SHR3Binding {
     using Object = SHR3Object;

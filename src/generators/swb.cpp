@@ -1,6 +1,6 @@
 // SWB: the subtract-with-borrow generator, a subtype of LFIB4. Its table
 // work is done by LFIB4's own operations, looked up on the LFIB4 type.
-#include "lfib4.hpp"
+#include "objects.hpp"
 
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"
@@ -9,12 +9,6 @@
 
 namespace ombrix::py {
 namespace {
-
-// Laid out as an LFIB4 object followed by the borrow.
-struct SWBObject {
-    LFIB4Object base;
-    std::uint8_t borrow;
-};
 
 // Calls LFIB4's method `name` (looked up on the LFIB4 type) on `self`.
 PyObject* call_lfib4(Id name, PyObject* self, PyObject* argument = nullptr) {
