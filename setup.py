@@ -42,11 +42,30 @@ if os.environ.get("OMBRIX_STRICT"):
 compile_args += os.environ.get("OMBRIX_EXTRA_CFLAGS", "").split()
 
 here = os.path.dirname(os.path.abspath(__file__))
-sources = sorted(
-    os.path.relpath(p, here)
-    for p in glob.glob(os.path.join(here, "src", "core", "*.cpp"))
-    + glob.glob(os.path.join(here, "src", "generators", "*.cpp"))
-)
+
+
+def sources_in(*folders):
+    return sorted(
+        os.path.relpath(path, here)
+        for folder in folders
+        for path in glob.glob(os.path.join(here, "src", folder, "*.cpp"))
+    )
+
+
+headers = glob.glob("src/*/*.hpp") + glob.glob("include/ombrix/*.hpp")
+
+
+def extension(name, sources):
+    return Extension(
+        name,
+        sources=sources,
+        include_dirs=["include"],
+        depends=headers,
+        extra_compile_args=compile_args,
+        extra_link_args=os.environ.get("OMBRIX_EXTRA_LDFLAGS", "").split(),
+        language="c++",
+    )
+
 
 setup(
     name="ombrix",
@@ -54,16 +73,9 @@ setup(
     description="Classic 32-bit pseudo-random number generators as Python iterators",
     packages=["ombrix", "ombrix.iterators"],
     ext_modules=[
-        Extension(
-            "ombrix.iterators._iterators_zinthe",
-            sources=sources,
-            include_dirs=["include"],
-            depends=glob.glob("src/core/*.hpp") + glob.glob("src/generators/*.hpp")
-            + glob.glob("include/ombrix/*.hpp"),
-            extra_compile_args=compile_args,
-            extra_link_args=os.environ.get("OMBRIX_EXTRA_LDFLAGS", "").split(),
-            language="c++",
-        )
+        extension("ombrix.iterators._iterators_zinthe", sources_in("core", "generators")),
+        # The bulk path reads the generators' fields; it shares their layout.
+        extension("ombrix.iterators._bulk", sources_in("bulk")),
     ],
     cmdclass={"build_ext": BuildExt},
     zip_safe=False,

@@ -34,8 +34,8 @@ if [ ${#need_apt[@]} -gt 0 ]; then
 fi
 
 # Test tools for Python 3.
-"$PY3" -c 'import pytest, hypothesis, atheris' 2>/dev/null ||
-    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf' 2>/dev/null ||
+    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris numpy pyperf
 
 
 # Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
@@ -47,11 +47,13 @@ if ! "$PY2" -m pip --version >/dev/null 2>&1; then
         "$wheels"/pip-20.3.4-py2.py3-none-any.whl 2>&1 | grep -v -E 'DEPRECATION|ignored' || true
     rm -rf "$wheels"
 fi
-# pytest 4.6 and hypothesis 4.57 are the last releases for Python 2.7.
-"$PY2" -c 'import pytest, hypothesis' 2>/dev/null ||
-    { "$PY2" -m pip install -q 'pytest==4.6.11' 'hypothesis==4.57.1' 2>&1 | grep -v -E 'DEPRECATION|ignored' || true; }
+# pytest 4.6, hypothesis 4.57, numpy 1.16 and pyperf 1.7 are the last
+# releases for Python 2.7.
+"$PY2" -c 'import pytest, hypothesis, numpy, pyperf' 2>/dev/null ||
+    { "$PY2" -m pip install -q 'pytest==4.6.11' 'hypothesis==4.57.1' 'numpy==1.16.6' 'pyperf==1.7.1' 2>&1 |
+        grep -v -E 'DEPRECATION|ignored' || true; }
 # Fail here, not in the tests, if anything above did not take.
-"$PY2" -c 'import pytest, hypothesis, setuptools'
-"$PY3" -c 'import pytest, hypothesis, atheris, setuptools'
+"$PY2" -c 'import pytest, hypothesis, numpy, pyperf, setuptools'
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, setuptools'
 /usr/bin/python3.11-dbg -c 'import pytest, hypothesis, setuptools'
 echo "dependencies ready"

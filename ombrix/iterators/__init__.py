@@ -1,9 +1,14 @@
-"""The generators as Python iterator types.
+"""The generators as Python iterator types, and bulk generation.
 
 Each type is seedable (``seed``), inspectable (its state fields are
 properties), and can save and restore its whole state (``getstate`` and
-``setstate``).
+``setstate``). ``fill`` and ``draw`` produce many values at once, exactly
+those that as many ``next()`` calls would return.
 """
+import operator
+from array import array
+
+from ombrix.iterators._bulk import fill
 from ombrix.iterators._iterators_zinthe import (
     KISS,
     KISS2,
@@ -18,4 +23,18 @@ from ombrix.iterators._iterators_zinthe import (
     Cong,
 )
 
-__all__ = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
+__all__ = [
+    "Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88",
+    "fill", "draw",
+]
+
+# The array type code of a 32-bit unsigned word on this platform.
+WORD_TYPECODE = "I" if array("I").itemsize == 4 else "L"
+
+
+def draw(generator, n):
+    """draw(generator, n) -> array('I') of the next n values of generator."""
+    n = operator.index(n)
+    if n < 0:
+        raise ValueError("draw() needs a count of 0 or more, not %d" % n)
+    return fill(generator, array(WORD_TYPECODE, b"\0" * (4 * n)))

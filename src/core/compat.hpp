@@ -168,31 +168,44 @@ inline PyObject* dict_get(PyObject* dict, PyObject* key) {
 
 // --- modules -------------------------------------------------------------
 
+struct ModuleDefinition {
+    const char* short_name;  // "_iterators_zinthe"
+    const char* full_name;   // "ombrix.iterators._iterators_zinthe"
+    PyMethodDef* functions;
 #if PY_MAJOR_VERSION >= 3
-inline PyModuleDef module_definition = {
-    PyModuleDef_HEAD_INIT,
-    "ombrix.iterators._iterators_zinthe",  // m_name
-    nullptr,                               // m_doc
-    -1,                                    // m_size: single-phase, never torn down
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-};
-#else
-inline PyMethodDef no_module_functions[] = {{nullptr, nullptr, 0, nullptr}};
+    PyModuleDef definition = {};
 #endif
+};
 
-// Creates the module object; returns a new reference.
-inline PyObject* create_module() {
+// Creates a module without a documentation string; returns a new reference.
+inline PyObject* create_module(ModuleDefinition& module) {
 #if PY_MAJOR_VERSION >= 3
-    return PyModule_Create(&module_definition);
+    // m_size -1: single-phase initialisation, never torn down.
+    module.definition = PyModuleDef{PyModuleDef_HEAD_INIT, module.full_name, nullptr, -1,
+                                    module.functions, nullptr, nullptr, nullptr, nullptr};
+    return PyModule_Create(&module.definition);
 #else
-    PyObject* module = Py_InitModule4("_iterators_zinthe", no_module_functions, nullptr, nullptr,
-                                      PYTHON_API_VERSION);
-    Py_XINCREF(module);
-    return module;
+    // Python 2 names the module after the package being imported.
+    PyObject* created =
+        Py_InitModule4(module.short_name, module.functions, nullptr, nullptr, PYTHON_API_VERSION);
+    Py_XINCREF(created);
+    return created;
+#endif
+}
+
+// --- buffers ---------------------------------------------------------------
+
+// Python 2's array.array offers only the old buffer interface: its writable
+// memory, when `object` has it. Python 3 objects all have the new one.
+inline bool old_writable_buffer(PyObject* object, void** data, Py_ssize_t* length) {
+#if PY_MAJOR_VERSION >= 3
+    (void)object, (void)data, (void)length;
+    return false;
+#else
+    if (!PyObject_CheckReadBuffer(object)) return false;
+    if (PyObject_AsWriteBuffer(object, data, length) == 0) return true;
+    PyErr_Clear();
+    return false;
 #endif
 }
 

@@ -128,7 +128,10 @@ PyObject* initialise_module() {
     ModuleState& s = module_state;
     s.empty_tuple = PyTuple_New(0);
     s.empty_string = new_string("");
-    PyObject* module = s.empty_tuple && s.empty_string ? create_module() : nullptr;
+    static PyMethodDef no_functions[] = {{nullptr, nullptr, 0, nullptr}};
+    static ModuleDefinition definition = {"_iterators_zinthe", "ombrix.iterators._iterators_zinthe",
+                                          no_functions};
+    PyObject* module = s.empty_tuple && s.empty_string ? create_module(definition) : nullptr;
     if (!module) {
         if (!PyErr_Occurred()) PyErr_SetString(PyExc_ImportError, import_name);
         return nullptr;
