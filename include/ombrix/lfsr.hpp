@@ -13,6 +13,7 @@
 #include "engine.hpp"
 
 #include <cstddef>
+#include <utility>
 
 namespace ombrix {
 
@@ -28,6 +29,12 @@ constexpr word lfsr_step(word& z, const lfsr_component& k) noexcept {
     const word b = ((z << k.s1) ^ z) >> k.s2;
     z = ((z & k.mask) << k.s3) ^ b;
     return z;
+}
+
+// The same step with the component's constants known at compile time.
+template <lfsr_component K>
+constexpr word lfsr_step(word& z) noexcept {
+    return lfsr_step(z, K);
 }
 
 inline constexpr lfsr_component lfsr113_components[] = {
@@ -55,12 +62,15 @@ struct combined_lfsr : engine32<combined_lfsr<N, Components>> {
         for (word& component : z) component = default_seed;
     }
 
-    constexpr word operator()() noexcept {
-        word out = 0;
-        for (std::size_t i = 0; i < N; ++i) out ^= lfsr_step(z[i], Components[i]);
-        return out;
-    }
+    constexpr word operator()() noexcept { return step(std::make_index_sequence<N>()); }
     friend constexpr bool operator==(const combined_lfsr&, const combined_lfsr&) = default;
+
+private:
+    // Every component stepped with its own constants, the results XORed.
+    template <std::size_t... I>
+    constexpr word step(std::index_sequence<I...>) noexcept {
+        return (lfsr_step<Components[I]>(z[I]) ^ ...);
+    }
 };
 
 using LFSR113 = combined_lfsr<4, lfsr113_components>;

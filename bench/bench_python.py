@@ -1,0 +1,97 @@
+"""Per-value cost of drawing from every generator type, next to anchors
+measured in the same run: the floor (a minimal C iterator, one multiply-add
+and one new integer per step), random.getrandbits(32), and the plain-Python
+model of the same generator.
+
+    python bench_python.py -o results.json [pyperf options]
+
+Benchmarks are named KIND/SUBJECT: KIND is "slot" (the iterator slot alone,
+collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
+call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
+or "python" (the plain-Python model's next())."""
+import collections
+import itertools
+import os
+import random
+import sys
+from array import array
+
+import pyperf
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path[:0] = [ROOT, os.path.join(ROOT, "tests")]
+
+import floor  # noqa: E402  (built by the benchmark into build/bench)
+import models  # noqa: E402
+from ombrix import iterators  # noqa: E402
+
+NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
+BULK = 65536
+
+
+def slot(loops, g):
+    islice, deque = itertools.islice, collections.deque
+    start = pyperf.perf_counter()
+    deque(islice(g, loops), maxlen=0)
+    return pyperf.perf_counter() - start
+
+
+def nexts(loops, g):
+    step = next
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        step(g)
+    return pyperf.perf_counter() - start
+
+
+def calls(loops, function):
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        function()
+    return pyperf.perf_counter() - start
+
+
+def getrandbits_slot(loops, rng):
+    # The same deque-and-islice drive, over an iterator of getrandbits(32).
+    source = iter(lambda: rng.getrandbits(32), None)
+    start = pyperf.perf_counter()
+    collections.deque(itertools.islice(source, loops), maxlen=0)
+    return pyperf.perf_counter() - start
+
+
+def getrandbits_slot_direct(loops, rng):
+    source = map(rng.getrandbits, itertools.repeat(32, loops)) if sys.version_info[0] > 2 else \
+        itertools.imap(rng.getrandbits, itertools.repeat(32, loops))  # noqa: F821
+    start = pyperf.perf_counter()
+    collections.deque(source, maxlen=0)
+    return pyperf.perf_counter() - start
+
+
+def bulk(loops, g):
+    out = array(iterators.WORD_TYPECODE, b"\0" * (4 * BULK))
+    fill = iterators.fill
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        fill(g, out)
+    return (pyperf.perf_counter() - start) / BULK
+
+
+def main():
+    runner = pyperf.Runner()
+    runner.metadata["description"] = "ombrix per-value costs"
+    runner.bench_time_func("slot/floor", slot, floor.Floor())
+    runner.bench_time_func("next/floor", nexts, floor.Floor())
+    rng = random.Random(1)
+    runner.bench_time_func("slot/getrandbits", getrandbits_slot_direct, rng)
+    runner.bench_time_func("next/getrandbits", calls, lambda: rng.getrandbits(32))
+    for name in NAMES:
+        kind = getattr(iterators, name)
+        runner.bench_time_func("slot/" + name, slot, kind())
+        runner.bench_time_func("next/" + name, nexts, kind())
+        runner.bench_time_func("bulk/" + name, bulk, kind())
+        runner.bench_time_func("python/" + name, calls, models.MODELS[name]().next)
+
+
+if __name__ == "__main__":
+    main()
