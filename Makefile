@@ -7,7 +7,7 @@ PY2DBG ?= /usr/bin/python2.7-dbg
 PY3DBG ?= /usr/bin/python3.11-dbg
 DEBUG_PYTHONS = $(PY2DBG) $(PY3DBG)
 
-.PHONY: all deps build build-debug test test-cpp demo fuzz leaks sanitize format clean
+.PHONY: all deps build build-debug test test-cpp demo fuzz leaks sanitize bench dieharder format clean
 CXX ?= g++
 CXXFLAGS_STRICT = -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude
 
@@ -69,8 +69,33 @@ sanitize: build
 	OMBRIX_FUZZ_EXAMPLES=200 scripts/sanitize.sh $(PYTHONS) -- -p no:warnings
 	scripts/valgrind.sh $(PY3) tests
 
+# Per-value costs, every figure from one run: the engines alone (C++),
+# each type from Python next to the floor, getrandbits and plain Python,
+# and the bulk path. Writes docs/benchmarks.md.
+bench: build
+	@mkdir -p build/bench
+	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_engines.cpp -o build/bench_engines -lbenchmark -pthread
+	build/bench_engines --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/engines.json > /dev/null
+	@for py in $(PYTHONS); do \
+	    name=$$(basename $$py); \
+	    (cd bench && $$py setup_floor.py -q build_ext --build-lib ../build/bench/$$name --build-temp ../build/bench/tmp-$$name) || exit 1; \
+	    rm -f build/bench/$$name.json; \
+	    $$py bench/bench_python.py --fast --processes 6 --quiet -o build/bench/$$name.json || exit 1; \
+	done
+	$(PY3) bench/report.py build/bench/engines.json $(foreach py,$(PYTHONS),build/bench/$(notdir $(py)).json) > docs/benchmarks.md
+	@grep -E '^Worst' docs/benchmarks.md
+
+# A few quick dieharder tests on every generator, fed by the raw stream.
+dieharder: build
+	@mkdir -p docs
+	@{ echo "# dieharder: a few quick tests on every generator"; echo; \
+	   echo "Made by \`make dieharder\` on $$(date -u +%Y-%m-%d): \`python3 -m ombrix.iterators NAME --format raw | dieharder -g 200 -d TEST -p PSAMPLES\`,"; \
+	   echo "with the default seeds. A single run per cell: an occasional WEAK is chance; a FAILED with p near 0 is not."; \
+	   echo; scripts/dieharder.sh $(PY3); } > docs/dieharder.md
+	@cat docs/dieharder.md
+
 format:
-	clang-format -i include/ombrix/*.hpp src/core/*.[ch]pp src/generators/*.[ch]pp tests/cpp/*.cpp
+	clang-format -i include/ombrix/*.hpp src/*/*.[ch]pp tests/cpp/*.cpp bench/*.cpp
 
 clean:
 	rm -rf build ombrix/iterators/*.so

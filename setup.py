@@ -26,6 +26,8 @@ class BuildExt(build_ext):
 python_include = sysconfig.get_config_var("INCLUDEPY")
 compile_args = [
     "-std=c++20",
+    # Debian's Python 2 passes no optimisation level of its own.
+    "-O2",
     "-Wall",
     "-Wextra",
     # The interpreter's headers are not ours to fix: treat them as system

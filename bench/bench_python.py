@@ -8,7 +8,8 @@ model of the same generator.
 Benchmarks are named KIND/SUBJECT: KIND is "slot" (the iterator slot alone,
 collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
 call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
-or "python" (the plain-Python model's next())."""
+or "python" (the plain-Python model's next()). A "bulk" loop is one fill
+of 65536 values."""
 import collections
 import itertools
 import os
@@ -20,7 +21,10 @@ import pyperf
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path[:0] = [ROOT, os.path.join(ROOT, "tests")]
+# pyperf's workers do not inherit PYTHONPATH: find the floor (built by
+# `make bench` for this interpreter) and the package from here.
+sys.path[:0] = [ROOT, os.path.join(ROOT, "tests"),
+                os.path.join(ROOT, "build", "bench", os.path.basename(sys.executable))]
 
 import floor  # noqa: E402  (built by the benchmark into build/bench)
 import models  # noqa: E402
@@ -53,14 +57,7 @@ def calls(loops, function):
 
 
 def getrandbits_slot(loops, rng):
-    # The same deque-and-islice drive, over an iterator of getrandbits(32).
-    source = iter(lambda: rng.getrandbits(32), None)
-    start = pyperf.perf_counter()
-    collections.deque(itertools.islice(source, loops), maxlen=0)
-    return pyperf.perf_counter() - start
-
-
-def getrandbits_slot_direct(loops, rng):
+    # The same deque drive, over getrandbits(32) mapped over a repeat.
     source = map(rng.getrandbits, itertools.repeat(32, loops)) if sys.version_info[0] > 2 else \
         itertools.imap(rng.getrandbits, itertools.repeat(32, loops))  # noqa: F821
     start = pyperf.perf_counter()
@@ -69,12 +66,22 @@ def getrandbits_slot_direct(loops, rng):
 
 
 def bulk(loops, g):
+    # One loop fills BULK values; the report divides by BULK.
     out = array(iterators.WORD_TYPECODE, b"\0" * (4 * BULK))
     fill = iterators.fill
     start = pyperf.perf_counter()
     for _ in itertools.repeat(None, loops):
         fill(g, out)
-    return (pyperf.perf_counter() - start) / BULK
+    return pyperf.perf_counter() - start
+
+
+def iterable(generator):
+    """KISS and KISS2 have no __iter__; a subclass that only adds one keeps
+    their iterator slot, so islice drives the same step as for the others."""
+    kind = type(generator)
+    if hasattr(kind, "__iter__"):
+        return generator
+    return type(kind.__name__, (kind,), {"__iter__": lambda self: self})()
 
 
 def main():
@@ -83,11 +90,11 @@ def main():
     runner.bench_time_func("slot/floor", slot, floor.Floor())
     runner.bench_time_func("next/floor", nexts, floor.Floor())
     rng = random.Random(1)
-    runner.bench_time_func("slot/getrandbits", getrandbits_slot_direct, rng)
+    runner.bench_time_func("slot/getrandbits", getrandbits_slot, rng)
     runner.bench_time_func("next/getrandbits", calls, lambda: rng.getrandbits(32))
     for name in NAMES:
         kind = getattr(iterators, name)
-        runner.bench_time_func("slot/" + name, slot, kind())
+        runner.bench_time_func("slot/" + name, slot, iterable(kind()))
         runner.bench_time_func("next/" + name, nexts, kind())
         runner.bench_time_func("bulk/" + name, bulk, kind())
         runner.bench_time_func("python/" + name, calls, models.MODELS[name]().next)

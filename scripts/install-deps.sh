@@ -13,8 +13,9 @@ PY2=${PY2:-/usr/bin/python2.7}
 
 need_apt=()
 # The debug interpreters, valgrind and the Debian test tools serve the
-# reference-count and memory checks.
-for pkg in g++ make libgtest-dev valgrind python2.7-dev python-setuptools python2.7-dbg \
+# reference-count and memory checks; Google Benchmark and dieharder the
+# benchmarks and the statistical runs.
+for pkg in g++ make libgtest-dev libbenchmark-dev dieharder valgrind python2.7-dev python-setuptools python2.7-dbg \
            python3.11-dbg python3-setuptools python3-pytest python3-hypothesis; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
         || need_apt+=("$pkg")

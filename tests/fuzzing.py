@@ -11,7 +11,8 @@ it, an __int__ that draws from it) and the model sees the same thing.
 hypothesis's randoms(), or an adapter over atheris's data provider."""
 import copy
 import pickle
-from models import MODELS, PY2
+from helpers import BadTruth, Claims
+from models import MODELS
 from ombrix.iterators import _iterators_zinthe as module
 
 NAMES = sorted(MODELS)
@@ -44,34 +45,6 @@ def step(target):
 
 
 # --- misbehaving objects --------------------------------------------------------
-
-
-class Claims(object):
-    """== answers with the given value, or raises it."""
-
-    def __init__(self, answer):
-        self.answer = answer
-
-    def __eq__(self, other):
-        if isinstance(self.answer, Exception):
-            raise self.answer
-        return self.answer
-
-    __ne__ = __eq__
-    __hash__ = object.__hash__
-
-    def __mod__(self, other):
-        return self.answer
-
-    def __int__(self):
-        return 3
-
-
-class BadTruth(object):
-    def __bool__(self):
-        raise ArithmeticError("truth")
-
-    __nonzero__ = __bool__
 
 
 class IntLike(object):

@@ -56,7 +56,8 @@ def qualified(type_name, operation):
 
 
 class Claims(object):
-    """An object whose == answers with a value it was given (or raises)."""
+    """An object whose == (and !=, and %) answers with a value it was given,
+    or raises it; int() of it is 3."""
 
     def __init__(self, answer):
         self.answer = answer
@@ -66,7 +67,14 @@ class Claims(object):
             raise self.answer
         return self.answer
 
+    __ne__ = __eq__
     __hash__ = object.__hash__
+
+    def __mod__(self, other):
+        return self.answer
+
+    def __int__(self):
+        return 3
 
 
 class BadTruth(object):

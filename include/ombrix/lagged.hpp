@@ -62,6 +62,11 @@ struct SWB : engine32<SWB> {
     constexpr explicit SWB(const table& seed) : t{} {
         for (int i = 0; i < 256; ++i) t[i] = seed[i];
     }
+    constexpr SWB(const table& state, std::uint8_t index, std::uint8_t carry)
+        : SWB(state) {
+        c = index;
+        borrow = carry;
+    }
 
     constexpr word operator()() noexcept { return swb_step(t, c, borrow); }
     friend constexpr bool operator==(const SWB&, const SWB&) = default;

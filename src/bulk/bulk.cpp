@@ -33,44 +33,40 @@ Kind kind_of(PyTypeObject* type, PyTypeObject** base) {
     return Kind::count;
 }
 
-// Writes `count` words made by `next()` to `out`, which need not be aligned.
-template <class Next>
-void write_words(char* out, Py_ssize_t count, Next next) {
+// Writes `count` values of `engine` to `out`, which need not be aligned, and
+// returns the engine's new state. The engine is a by-value local, so the
+// compiler keeps it in registers: no store to `out` can touch it.
+template <class Engine>
+Engine write_words(Engine engine, char* out, Py_ssize_t count) {
     if (reinterpret_cast<std::uintptr_t>(out) % alignof(word) == 0) {
         word* words = reinterpret_cast<word*>(out);
-        for (Py_ssize_t i = 0; i < count; ++i) words[i] = next();
-        return;
+        for (Py_ssize_t i = 0; i < count; ++i) words[i] = engine();
+        return engine;
     }
     word chunk[1024];
     while (count > 0) {
         const Py_ssize_t n = std::min<Py_ssize_t>(count, 1024);
-        for (Py_ssize_t i = 0; i < n; ++i) chunk[i] = next();
+        for (Py_ssize_t i = 0; i < n; ++i) chunk[i] = engine();
         std::memcpy(out, chunk, static_cast<std::size_t>(n) * sizeof(word));
         out += n * sizeof(word);
         count -= n;
     }
+    return engine;
 }
 
-// The engine runs on a local copy, which the compiler keeps clear of the
-// output's memory, and is stored back at the end.
 template <class Engine>
 void generate(PyObject* generator, char* out, Py_ssize_t count) {
     Engine& state = reinterpret_cast<EngineObject<Engine>*>(generator)->engine;
-    Engine engine = state;
-    write_words(out, count, [&] { return engine(); });
-    state = engine;
+    state = write_words(state, out, count);
 }
 
 void generate_swb(PyObject* generator, char* out, Py_ssize_t count) {
     auto& g = *reinterpret_cast<SWBObject*>(generator);
-    word t[256];
-    std::memcpy(t, g.base.engine.t, sizeof t);
-    std::uint8_t c = g.base.engine.c;
-    std::uint8_t borrow = g.borrow;
-    write_words(out, count, [&] { return swb_step(t, c, borrow); });
-    std::memcpy(g.base.engine.t, t, sizeof t);
-    g.base.engine.c = c;
-    g.borrow = borrow;
+    const ombrix::SWB engine =
+        write_words(ombrix::SWB(g.base.engine.t, g.base.engine.c, g.borrow), out, count);
+    std::memcpy(g.base.engine.t, engine.t, sizeof engine.t);
+    g.base.engine.c = engine.c;
+    g.borrow = engine.borrow;
 }
 
 void generate(Kind kind, PyObject* generator, char* out, Py_ssize_t count) {
@@ -88,6 +84,16 @@ void generate(Kind kind, PyObject* generator, char* out, Py_ssize_t count) {
     case Kind::LFSR88: return generate<ombrix::LFSR88>(generator, out, count);
     case Kind::count: break;
     }
+}
+
+// Whether a Python subclass replaced the step: the method the interpreter
+// would call for next() is not the generator type's own.
+int overrides_next(PyObject* generator, PyTypeObject* base) {
+    if (Py_TYPE(generator) == base) return 0;
+    Ref own = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(base), next_method_name));
+    Ref found = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(generator)), next_method_name));
+    if (!own || !found) return -1;
+    return own.get() != found.get();
 }
 
 // A subclass that overrides __next__ is honoured: its values, one call at a
@@ -215,7 +221,9 @@ PyObject* fill(PyObject*, PyObject* args) {
     }
     Words words;
     if (!words.acquire(out)) return nullptr;
-    if (Py_TYPE(generator)->tp_iternext == base->tp_iternext) {
+    const int overridden = overrides_next(generator, base);
+    if (overridden < 0) return nullptr;
+    if (!overridden) {
         generate(kind, generator, words.data(), words.count());
     } else if (!generate_by_calls(generator, words.data(), words.count())) {
         return nullptr;

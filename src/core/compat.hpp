@@ -193,6 +193,15 @@ inline PyObject* create_module(ModuleDefinition& module) {
 #endif
 }
 
+// --- iteration ------------------------------------------------------------
+
+// The name under which a Python class defines the iterator step.
+#if PY_MAJOR_VERSION >= 3
+inline constexpr const char next_method_name[] = "__next__";
+#else
+inline constexpr const char next_method_name[] = "next";
+#endif
+
 // --- buffers ---------------------------------------------------------------
 
 // Python 2's array.array offers only the old buffer interface: its writable
