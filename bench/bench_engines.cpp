@@ -39,7 +39,7 @@ void BM_Fill(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(out.size()));
 }
 
-#define OMBRIX_BENCH(Engine)                              \
+#define OMBRIX_BENCH(Engine)                                    \
     BENCHMARK_TEMPLATE(BM_Step, Engine)->Name("step/" #Engine); \
     BENCHMARK_TEMPLATE(BM_Fill, Engine)->Name("fill/" #Engine)
 

@@ -16,8 +16,8 @@ echo "| generator | birthday spacings (diehard_birthdays) | 32x32 binary rank (d
 echo "|---|---|---|---|"
 for name in $generators; do
     row="| $name |"
-    for spec in "${tests[@]}"; do
-        read -r number _ psamples <<<"$spec"
+    for test in "${tests[@]}"; do
+        read -r number _ psamples <<<"$test"
         line=$("$py" -m ombrix.iterators "$name" --format raw |
             dieharder -g 200 -d "$number" -p "$psamples" 2>/dev/null | grep -E 'PASSED|WEAK|FAILED' | head -n 1)
         pvalue=$(awk -F'|' '{gsub(/ /, "", $5); print $5}' <<<"$line")

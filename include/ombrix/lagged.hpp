@@ -62,8 +62,7 @@ struct SWB : engine32<SWB> {
     constexpr explicit SWB(const table& seed) : t{} {
         for (int i = 0; i < 256; ++i) t[i] = seed[i];
     }
-    constexpr SWB(const table& state, std::uint8_t index, std::uint8_t carry)
-        : SWB(state) {
+    constexpr SWB(const table& state, std::uint8_t index, std::uint8_t carry) : SWB(state) {
         c = index;
         borrow = carry;
     }

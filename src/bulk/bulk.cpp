@@ -15,8 +15,8 @@ namespace {
 using word = std::uint32_t;
 
 enum class Kind { Cong, SHR3, MWC1, MWC2, MWC64, KISS, KISS2, LFIB4, SWB, LFSR113, LFSR88, count };
-constexpr const char* kind_names[] = {"Cong", "SHR3",  "MWC1", "MWC2",    "MWC64", "KISS",
-                                      "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"};
+constexpr const char* kind_names[] = {"Cong",  "SHR3",  "MWC1", "MWC2",    "MWC64", "KISS",
+                                      "KISS2", "LFIB4", "SWB",  "LFSR113", "LFSR88"};
 PyTypeObject* generator_types[static_cast<int>(Kind::count)];
 
 // The generator type that `type` is or derives from, most derived first.
@@ -71,18 +71,18 @@ void generate_swb(PyObject* generator, char* out, Py_ssize_t count) {
 
 void generate(Kind kind, PyObject* generator, char* out, Py_ssize_t count) {
     switch (kind) {
-    case Kind::Cong: return generate<ombrix::Cong>(generator, out, count);
-    case Kind::SHR3: return generate<ombrix::SHR3>(generator, out, count);
-    case Kind::MWC1: return generate<ombrix::MWC1>(generator, out, count);
-    case Kind::MWC2: return generate<ombrix::MWC2>(generator, out, count);
-    case Kind::MWC64: return generate<ombrix::MWC64>(generator, out, count);
-    case Kind::KISS: return generate<ombrix::KISS>(generator, out, count);
-    case Kind::KISS2: return generate<ombrix::KISS2>(generator, out, count);
-    case Kind::LFIB4: return generate<ombrix::LFIB4>(generator, out, count);
-    case Kind::SWB: return generate_swb(generator, out, count);
-    case Kind::LFSR113: return generate<ombrix::LFSR113>(generator, out, count);
-    case Kind::LFSR88: return generate<ombrix::LFSR88>(generator, out, count);
-    case Kind::count: break;
+        case Kind::Cong: return generate<ombrix::Cong>(generator, out, count);
+        case Kind::SHR3: return generate<ombrix::SHR3>(generator, out, count);
+        case Kind::MWC1: return generate<ombrix::MWC1>(generator, out, count);
+        case Kind::MWC2: return generate<ombrix::MWC2>(generator, out, count);
+        case Kind::MWC64: return generate<ombrix::MWC64>(generator, out, count);
+        case Kind::KISS: return generate<ombrix::KISS>(generator, out, count);
+        case Kind::KISS2: return generate<ombrix::KISS2>(generator, out, count);
+        case Kind::LFIB4: return generate<ombrix::LFIB4>(generator, out, count);
+        case Kind::SWB: return generate_swb(generator, out, count);
+        case Kind::LFSR113: return generate<ombrix::LFSR113>(generator, out, count);
+        case Kind::LFSR88: return generate<ombrix::LFSR88>(generator, out, count);
+        case Kind::count: break;
     }
 }
 
@@ -90,8 +90,10 @@ void generate(Kind kind, PyObject* generator, char* out, Py_ssize_t count) {
 // would call for next() is not the generator type's own.
 int overrides_next(PyObject* generator, PyTypeObject* base) {
     if (Py_TYPE(generator) == base) return 0;
-    Ref own = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(base), next_method_name));
-    Ref found = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(generator)), next_method_name));
+    Ref own =
+        Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(base), next_method_name));
+    Ref found = Ref::steal(
+        PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(generator)), next_method_name));
     if (!own || !found) return -1;
     return own.get() != found.get();
 }
@@ -162,12 +164,15 @@ private:
             return refuse(PyExc_ValueError, "fill() needs a C-contiguous buffer");
         const char* format = view_.format ? view_.format : "B";
         if (*format == '@' || *format == '=' || (*format == '<' && little_endian())) ++format;
-        const bool bytes = view_.itemsize == 1 && format[1] == '\0' && std::strchr("Bbc", format[0]);
-        const bool words = view_.itemsize == 4 && format[1] == '\0' && std::strchr("IiLl", format[0]);
+        const bool bytes =
+            view_.itemsize == 1 && format[1] == '\0' && std::strchr("Bbc", format[0]);
+        const bool words =
+            view_.itemsize == 4 && format[1] == '\0' && std::strchr("IiLl", format[0]);
         if (!bytes && !words)
             return refuse(PyExc_TypeError, "fill() needs a buffer of 4-byte integers or of bytes");
         if (view_.len % 4)
-            return refuse(PyExc_ValueError, "fill() needs a byte buffer whose length is a multiple of 4");
+            return refuse(PyExc_ValueError,
+                          "fill() needs a byte buffer whose length is a multiple of 4");
         data_ = static_cast<char*>(view_.buf);
         count_ = view_.len / 4;
         return true;
@@ -178,13 +183,15 @@ private:
         Ref itemsize = Ref::steal(PyObject_GetAttrString(out, "itemsize"));
         if (!itemsize) {
             PyErr_Clear();
-            PyErr_SetString(PyExc_TypeError, "fill() needs a buffer of 4-byte integers or of bytes");
+            PyErr_SetString(PyExc_TypeError,
+                            "fill() needs a buffer of 4-byte integers or of bytes");
             return false;
         }
         const long size = PyLong_AsLong(itemsize.get());
         if (size != 4 || length % 4) {
             PyErr_Clear();
-            PyErr_SetString(PyExc_TypeError, "fill() needs a buffer of 4-byte integers or of bytes");
+            PyErr_SetString(PyExc_TypeError,
+                            "fill() needs a buffer of 4-byte integers or of bytes");
             return false;
         }
         data_ = static_cast<char*>(data);

@@ -181,8 +181,15 @@ struct ModuleDefinition {
 inline PyObject* create_module(ModuleDefinition& module) {
 #if PY_MAJOR_VERSION >= 3
     // m_size -1: single-phase initialisation, never torn down.
-    module.definition = PyModuleDef{PyModuleDef_HEAD_INIT, module.full_name, nullptr, -1,
-                                    module.functions, nullptr, nullptr, nullptr, nullptr};
+    module.definition = PyModuleDef{PyModuleDef_HEAD_INIT,
+                                    module.full_name,
+                                    nullptr,
+                                    -1,
+                                    module.functions,
+                                    nullptr,
+                                    nullptr,
+                                    nullptr,
+                                    nullptr};
     return PyModule_Create(&module.definition);
 #else
     // Python 2 names the module after the package being imported.
