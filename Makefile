@@ -41,7 +41,7 @@ test-cpp: build/test_engines
 demo: build
 	@for py in $(PYTHONS); do \
 	    echo "== $$($$py -c 'import sys; print(sys.version.split()[0])')"; \
-	    for name in $$($$py -c 'import ombrix.iterators as m; print(" ".join(m.__all__))'); do \
+	    for name in $$($$py -m ombrix.iterators --list | cut -d' ' -f1); do \
 	        printf '%-8s' $$name; $$py -m ombrix.iterators $$name -n 5 | tr '\n' ' '; echo; \
 	    done; \
 	done
