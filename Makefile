@@ -50,7 +50,10 @@ demo: build
 # atheris on Python 3, and many more hypothesis examples.
 fuzz: build
 	@for py in $(PYTHONS); do $$py scripts/fuzz.py 1000000 || exit 1; done
-	$(PY3) scripts/atheris_fuzz.py -runs=200000 -max_len=1024 2>&1 | grep -E 'atheris:|Done|ERROR'
+	@mkdir -p build
+	$(PY3) scripts/atheris_fuzz.py -runs=200000 -max_len=1024 > build/atheris.log 2>&1 || \
+	    { tail -n 40 build/atheris.log; exit 1; }
+	@grep -E 'atheris:|Done' build/atheris.log | tail -n 2
 	@for py in $(PYTHONS); do \
 	    OMBRIX_FUZZ_EXAMPLES=1000 $$py -m pytest -p no:cacheprovider -q tests/test_fuzz.py || exit 1; \
 	done
