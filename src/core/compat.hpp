@@ -13,13 +13,11 @@
 namespace ombrix::py {
 
 #if PY_MAJOR_VERSION >= 3
-inline constexpr bool python2 = false;
 inline constexpr const char builtins_module_name[] = "builtins";
 // What PyLong_AsUnsignedLong says for a value that does not fit; words are
 // refused above 2**32-1 with the same words.
 inline constexpr const char word_too_large[] = "Python int too large to convert to C unsigned long";
 #else
-inline constexpr bool python2 = true;
 inline constexpr const char builtins_module_name[] = "__builtin__";
 inline constexpr const char word_too_large[] = "long int too large to convert";
 #endif
@@ -80,13 +78,6 @@ inline void raise_with_name(const char* format, const char* function, PyObject* 
 #define OMBRIX_NAME_FORMAT "%s"
 #endif
 
-inline PyObject* format_string(const char* format, const char* a, const char* b, int n) {
-#if PY_MAJOR_VERSION >= 3
-    return PyUnicode_FromFormat(format, a, b, n);
-#else
-    return PyString_FromFormat(format, a, b, n);
-#endif
-}
 
 // --- integers ------------------------------------------------------------
 
