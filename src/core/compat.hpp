@@ -78,7 +78,6 @@ inline void raise_with_name(const char* format, const char* function, PyObject* 
 #define OMBRIX_NAME_FORMAT "%s"
 #endif
 
-
 // --- integers ------------------------------------------------------------
 
 // The native integer type of Python 2; Python 3 has only one integer type.

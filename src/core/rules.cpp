@@ -283,6 +283,14 @@ bool load_words(PyObject* state, std::initializer_list<word*> fields) {
     return true;
 }
 
+bool load_words(PyObject* state, word* words, Py_ssize_t count) {
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        Ref item = Ref::steal(item_at(state, i));
+        if (!item || !to_word_via_int(item.get(), words[i])) return false;
+    }
+    return true;
+}
+
 bool unpack(PyObject* object, Py_ssize_t count, Ref* out) {
     if (PyTuple_CheckExact(object) && PyTuple_GET_SIZE(object) == count) {
         for (Py_ssize_t i = 0; i < count; ++i) out[i] = Ref::borrow(PyTuple_GET_ITEM(object, i));
@@ -330,14 +338,13 @@ PyObject* lookup_name(PyObject* module, PyObject* name) {
 
 // --- results -------------------------------------------------------------
 
-PyObject* word_tuple(std::initializer_list<word> values) {
-    Ref tuple = Ref::steal(PyTuple_New(static_cast<Py_ssize_t>(values.size())));
+PyObject* word_tuple(const word* values, Py_ssize_t count) {
+    Ref tuple = Ref::steal(PyTuple_New(count));
     if (!tuple) return nullptr;
-    Py_ssize_t i = 0;
-    for (word value : values) {
-        PyObject* item = word_result(value);
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* item = word_result(values[i]);
         if (!item) return nullptr;
-        PyTuple_SET_ITEM(tuple.get(), i++, item);
+        PyTuple_SET_ITEM(tuple.get(), i, item);
     }
     return tuple.release();
 }

@@ -75,6 +75,8 @@ PyObject* item_at(PyObject* object, Py_ssize_t index);
 // Loads fields from items 0, 1, ... of a state object, each read by indexed
 // access and converted through `int`, each stored before the next is read.
 bool load_words(PyObject* state, std::initializer_list<word*> fields);
+// The same into `count` consecutive words.
+bool load_words(PyObject* state, word* words, Py_ssize_t count);
 // Exactly `count` items of an iterable, as new references in `out`.
 bool unpack(PyObject* object, Py_ssize_t count, Ref* out);
 // Raises the module's own Exception with a prebuilt message tuple.
@@ -86,7 +88,10 @@ PyObject* lookup_name(PyObject* module, PyObject* name);
 
 inline PyObject* word_result(word value) { return PyLong_FromUnsignedLong(value); }
 inline PyObject* byte_result(byte value) { return new_native_int(value); }
-PyObject* word_tuple(std::initializer_list<word> values);
+PyObject* word_tuple(const word* values, Py_ssize_t count);
+inline PyObject* word_tuple(std::initializer_list<word> values) {
+    return word_tuple(values.begin(), static_cast<Py_ssize_t>(values.size()));
+}
 
 // --- failures ------------------------------------------------------------
 

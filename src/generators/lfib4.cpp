@@ -136,15 +136,7 @@ struct LFIB4Binding {
     }
 
     static PyObject* get_table(PyObject* self) {
-        const auto& t = reinterpret_cast<Object*>(self)->engine.t;
-        Ref tuple = Ref::steal(PyTuple_New(256));
-        if (!tuple) return nullptr;
-        for (Py_ssize_t i = 0; i < 256; ++i) {
-            PyObject* value = word_result(t[i]);
-            if (!value) return nullptr;
-            PyTuple_SET_ITEM(tuple.get(), i, value);
-        }
-        return tuple.release();
+        return word_tuple(reinterpret_cast<Object*>(self)->engine.t, 256);
     }
 
     // No length test: extra items are ignored, a short value fails at its

@@ -44,26 +44,11 @@ struct LfsrBinding {
         return true;
     }
 
-    static PyObject* getstate(Object& g) {
-        Ref tuple = Ref::steal(PyTuple_New(size));
-        if (!tuple) return nullptr;
-        for (std::size_t i = 0; i < size; ++i) {
-            PyObject* value = word_result(g.engine.z[i]);
-            if (!value) return nullptr;
-            PyTuple_SET_ITEM(tuple.get(), i, value);
-        }
-        return tuple.release();
-    }
+    static PyObject* getstate(Object& g) { return word_tuple(g.engine.z, size); }
 
     // No minimum and no `_lfsr_process_seed` here: a saved state comes back
     // exactly, and states that seeding never makes can be set on purpose.
-    static bool setstate(Object& g, PyObject* state) {
-        for (std::size_t i = 0; i < size; ++i) {
-            Ref item = Ref::steal(item_at(state, static_cast<Py_ssize_t>(i)));
-            if (!item || !to_word_via_int(item.get(), g.engine.z[i])) return false;
-        }
-        return true;
-    }
+    static bool setstate(Object& g, PyObject* state) { return load_words(state, g.engine.z, size); }
 
     static inline auto properties = [] {
         constexpr const char* names[] = {"z1", "z2", "z3", "z4"};
