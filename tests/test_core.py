@@ -170,7 +170,7 @@ def test_copy_and_pickle_continue_exactly(kind):
     take(g, 300)
     expected = take(copy.copy(g), 5)
     for clone in [copy.copy(g), copy.deepcopy(g)] + [
-        pickle.loads(pickle.dumps(g, protocol)) for protocol in range(2, pickle.HIGHEST_PROTOCOL + 1)
+        pickle.loads(pickle.dumps(g, protocol)) for protocol in range(pickle.HIGHEST_PROTOCOL + 1)
     ]:
         assert type(clone) is kind
         assert clone.getstate() == g.getstate()
@@ -214,6 +214,145 @@ def test_copy_state_is_checked():
     assert g.cong == 5
     fails(AttributeError, g.__setstate__, ({"cong": 1}, {"x": 1}))  # nowhere to keep attributes
     assert g.cong == 1
+
+
+class Scaled(module.Cong):
+    """Slots only, no instance dictionary; the offset changes the values."""
+
+    __slots__ = ("offset", "__hidden", "unset")
+
+    def __init__(self, seed=None, offset=0):
+        module.Cong.__init__(self, seed)
+        self.offset = offset
+        self.__hidden = offset * 2
+
+    def __next__(self):
+        return (module.Cong.__next__(self) + self.offset + self.__hidden) % 2 ** 32
+
+    next = __next__
+
+
+class Labelled(Scaled):
+    """Slots and an instance dictionary."""
+
+
+def copies(g):
+    import copy
+    import pickle
+
+    pickles = [pickle.loads(pickle.dumps(g, protocol)) for protocol in range(pickle.HIGHEST_PROTOCOL + 1)]
+    if PY2:
+        import cPickle
+
+        pickles += [cPickle.loads(cPickle.dumps(g, protocol)) for protocol in range(3)]
+    return [copy.copy(g), copy.deepcopy(g)] + pickles
+
+
+@pytest.mark.parametrize("kind", [Scaled, Labelled])
+def test_copies_keep_slots_and_continue_like_the_original(kind):
+    g = kind(5, offset=1000)
+    if kind is Labelled:
+        g.label = ["x"]
+    take(g, 3)
+    for clone in copies(g):
+        assert type(clone) is kind
+        assert clone.offset == 1000 and clone._Scaled__hidden == 2000
+        assert not hasattr(clone, "unset")
+        if kind is Labelled:
+            assert clone.label == ["x"]
+    expected = take(copies(g)[0], 5)
+    assert all(take(clone, 5) == expected for clone in copies(g))
+    assert take(g, 5) == expected
+
+
+class NotADict(module.Cong):
+    __slots__ = ()
+    __dict__ = ()
+
+
+class Defaults(module.Cong):
+    __slots__ = ("a",)
+
+    def __getattr__(self, name):
+        # A default for every attribute, __dict__ included, but not for the
+        # copy protocol's own hooks.
+        if name.startswith("__") and name != "__dict__":
+            raise AttributeError(name)
+        return 0
+
+
+@pytest.mark.parametrize("kind", [NotADict, Defaults])
+def test_copies_skip_a_dict_that_is_not_a_dictionary(kind):
+    g = kind(7)
+    for clone in copies(g):
+        assert type(clone) is kind and clone.cong == 7
+
+
+def test_restoring_attributes_into_something_that_is_not_a_dictionary_is_a_type_error():
+    g = NotADict(3)
+    message, _ = fails(TypeError, g.__setstate__, ({"cong": 1}, {"x": 1}))
+    assert "__dict__" in message
+    fails(TypeError, module.Cong().__setstate__, ({"cong": 1}, [("x", 1)]))
+    fails(TypeError, Scaled().__setstate__, ({"cong": 1}, (None, [("offset", 1)])))
+
+
+class RaisingKey(str):
+    """Equal in hash to "cong", but comparing it fails."""
+
+    def __hash__(self):
+        return hash("cong")
+
+    def __eq__(self, other):
+        raise ZeroDivisionError("compared")
+
+
+def test_copy_state_lookup_reports_the_real_error():
+    g = module.Cong(5)
+    message, _ = fails(ZeroDivisionError, g.__setstate__, ({RaisingKey("cong"): 1}, None))
+    assert message == "compared"
+    assert g.cong == 5
+
+
+class Classic:
+    pass
+
+
+class WithClassicBase(module.Cong, Classic):
+    pass
+
+
+def test_copies_of_a_subclass_with_a_classic_base():
+    g = WithClassicBase(5)
+    g.label = 1
+    assert g.__getstate__() == ({"cong": 5}, {"label": 1})
+    for clone in copies(g):
+        assert (type(clone), clone.cong, clone.label) == (WithClassicBase, 5, 1)
+
+
+def test_loading_the_library_again_under_another_name():
+    # The same shared library imported a second time, as a top-level module:
+    # the first module and its types go on as before, and exit is clean.
+    script = (
+        "import ombrix.iterators._iterators_zinthe as first, ombrix.iterators._bulk\n"
+        "first._lfsr_process_seed = lambda seed, minimum: 999\n"
+        "import _iterators_zinthe as second, _bulk\n"
+        "assert second is not first and second.Cong is first.Cong\n"
+        "assert second.LFSR88(1).z1 == 999 and first.LFSR88(1).z1 == 999\n"
+        "assert second._lfsr_process_seed(None, 2) == 12345\n"
+        "assert list(_bulk.draw(first.Cong(), 1)) == [1526889226]\n"
+        "print('ok')\n"
+    )
+    import os
+
+    process = subprocess.Popen(
+        [sys.executable, "-c", script],
+        cwd=os.path.join(PACKAGE_ROOT, "ombrix", "iterators"),
+        env=dict(os.environ, PYTHONPATH=PACKAGE_ROOT),
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+    )
+    out, err = process.communicate()
+    assert (process.returncode, out.strip(), err) == (0, b"ok", b"")
 
 
 def flatten(state):

@@ -5,12 +5,14 @@ sys.gettotalrefcount); `make leaks` runs it there with more repetitions."""
 import copy
 import gc
 import os
+import array
 import pickle
 import sys
 
 import pytest
 
 from helpers import module
+from ombrix.iterators import draw, fill
 
 if not hasattr(sys, "gettotalrefcount"):
     pytestmark = pytest.mark.skip(reason="needs a debug interpreter")
@@ -60,6 +62,48 @@ def process_seed_replaced(result):
     return call
 
 
+class Slotted(M.Cong):
+    __slots__ = ("offset",)
+
+    def __init__(self, seed=None):
+        M.Cong.__init__(self, seed)
+        self.offset = [1]
+
+
+class Indexed(M.Cong):
+    def __next__(self):
+        return Index(M.Cong.__next__(self))
+
+    next = __next__
+
+
+class Index(object):
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value
+
+
+class Shrinking(M.Cong):
+    def __next__(self):
+        del OUT[:]
+        return M.Cong.__next__(self)
+
+    next = __next__
+
+
+OUT = array.array("I")
+
+
+def shrink_during_fill():
+    OUT.extend([0] * 100)
+    try:
+        fill(Shrinking(), OUT)
+    except BufferError:
+        pass
+
+
 def operations():
     ops = []
     for name in ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]:
@@ -88,7 +132,10 @@ def operations():
             ("%s setstate bad" % name, raises(g.setstate, object())),
             ("%s copy" % name, lambda g=g: copy.copy(g)),
             ("%s pickle" % name, lambda g=g: pickle.loads(pickle.dumps(g, 2))),
+            ("%s pickle 0" % name, lambda g=g: pickle.loads(pickle.dumps(g, 0))),
             ("%s bad copy state" % name, raises(g.__setstate__, ({}, None))),
+            ("%s draw" % name, lambda g=g: draw(g, 1000)),
+            ("%s fill bytes" % name, lambda g=g: fill(g, bytearray(400))),
         ]
     k = M.KISS()
     lf = M.LFIB4()
@@ -123,6 +170,16 @@ def operations():
         ("process seed keyword", raises(M._lfsr_process_seed, 1, 2, seed=3)),
         ("LFSR replaced junk", process_seed_replaced("junk")),
         ("LFSR replaced negative", process_seed_replaced(-1)),
+        ("slots copy", lambda: copy.deepcopy(Slotted(3))),
+        ("slots pickle 0", lambda: pickle.loads(pickle.dumps(Slotted(3), 0))),
+        ("copy state bad slots", raises(Slotted().__setstate__, ({"cong": 1}, (None, [1])))),
+        ("copy state bad dict", raises(M.Cong().__setstate__, ({"cong": 1}, [1]))),
+        ("draw by __index__", lambda: draw(Indexed(), 10)),
+        ("draw bad count", raises(draw, k, -5)),
+        ("draw huge", raises(draw, k, 2 ** 62)),
+        ("draw not a generator", raises(draw, 5, 1)),
+        ("fill refused typecode", raises(fill, k, array.array("f", [0.0]))),
+        ("fill shrinking output", shrink_during_fill),
     ]
     return ops
 

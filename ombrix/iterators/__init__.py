@@ -5,10 +5,9 @@ properties), and can save and restore its whole state (``getstate`` and
 ``setstate``). ``fill`` and ``draw`` produce many values at once, exactly
 those that as many ``next()`` calls would return.
 """
-import operator
 from array import array
 
-from ombrix.iterators._bulk import fill
+from ombrix.iterators._bulk import draw, fill
 from ombrix.iterators._iterators_zinthe import (
     KISS,
     KISS2,
@@ -31,10 +30,3 @@ __all__ = [
 # The array type code of a 32-bit unsigned word on this platform.
 WORD_TYPECODE = "I" if array("I").itemsize == 4 else "L"
 
-
-def draw(generator, n):
-    """draw(generator, n) -> array('I') of the next n values of generator."""
-    n = operator.index(n)
-    if n < 0:
-        raise ValueError("draw() needs a count of 0 or more, not %d" % n)
-    return fill(generator, array(WORD_TYPECODE, b"\0" * (4 * n)))

@@ -5,24 +5,35 @@
     python -m ombrix.iterators --list
 
 Seeds go to the generator as its constructor takes them, by position or by
-keyword; an integer literal (decimal, 0x..., 0o..., 0b...) is passed as an
-integer, a decimal fraction as a float, a comma-separated list as a list (an
-LFIB4 or SWB table), anything else as the text itself, so the type's own
-seeding rules apply. Text output
-prints COUNT values (default 10), one decimal per line; raw output writes
-native 32-bit words, without end when no count is given, for example into
-`dieharder -g 200`. A closed pipe ends the output quietly."""
+keyword. Each is an integer, optionally signed: decimal (leading zeros allowed,
+still decimal) or 0x..., 0o..., 0b...; or a comma-separated list of them (an
+LFIB4 or SWB table; empty items are skipped). Anything else, fractions and
+underscores and spaces included, is refused before any generator is made, with
+a one-line message and exit status 2; the type's own seeding rules then judge
+the integers. A negative seed among the positionals must be decimal (-0x1
+looks like an option); --seed NAME=-0x1 takes any form. Text output prints
+COUNT values (default 10), one decimal per line; raw output writes native
+32-bit words, without end when no count is given, for example into
+`dieharder -g 200`. A closed pipe ends the output quietly; any other failure
+to write (a full disk, a closed standard output) gives a one-line message and
+exit status 1."""
 from __future__ import print_function
 
 import argparse
 import errno
 import os
+import re
 import sys
 
 from ombrix import iterators
 
 GENERATORS = [name for name in iterators.__all__ if name[0].isupper()]
 CHUNK = 65536
+# Integer literals as both interpreters read them alike: ASCII digits only, no
+# underscores, no spaces, one sign at most.
+INTEGER = re.compile(r"[-+]?(?:[0-9]+|0[xX][0-9a-fA-F]+|0[oO][0-7]+|0[bB][01]+)\Z")
+BASES = {"x": 16, "o": 8, "b": 2}
+SHOWN = 40  # characters of a bad seed quoted in a message
 
 
 class UsageError(Exception):
@@ -36,21 +47,42 @@ class Parser(argparse.ArgumentParser):
         raise UsageError(message)
 
 
+class SeedError(Exception):
+    pass
+
+
+def quoted(text):
+    if len(text) > SHOWN:
+        return "%r... (%d characters)" % (text[:SHOWN], len(text))
+    return repr(text)
+
+
+def parse_integer(text):
+    if not INTEGER.match(text):
+        raise SeedError("%s is not an integer (decimal, 0x..., 0o... or 0b...)" % quoted(text))
+    digits = text.lstrip("+-")
+    base = BASES.get(digits[1:2].lower(), 10)
+    if base == 10:
+        # int(text, 0) would refuse 010 on Python 3 and read it as octal on
+        # Python 2; and leading zeros must not count towards the digit limit.
+        digits = digits.lstrip("0") or "0"
+    try:
+        value = int(digits, base)
+    except ValueError:  # Python 3's limit on decimal digits (4300 by default)
+        raise SeedError("%s is too large" % quoted(text))
+    return -value if text.startswith("-") else value
+
+
 def parse_value(text):
     if "," in text:
-        return [parse_value(item) for item in text.split(",") if item.strip()]
-    for parse in (lambda t: int(t, 0), float):
-        try:
-            return parse(text)
-        except ValueError:
-            pass
-    return text
+        return [parse_integer(item) for item in text.split(",") if item]
+    return parse_integer(text)
 
 
 def parse_keyword(text):
     name, sep, value = text.partition("=")
     if not sep or not name:
-        raise UsageError("--seed needs NAME=VALUE, not %r" % text)
+        raise UsageError("--seed needs NAME=VALUE, not %s" % quoted(text))
     return name, parse_value(value)
 
 
@@ -86,20 +118,47 @@ def parse(argv):
         raise UsageError("unknown generator %r (known: %s)" % (options.name, ", ".join(GENERATORS)))
     if options.count is not None and options.count < 0:
         raise UsageError("count must not be negative")
+    try:
+        options.seeds = [parse_value(text) for text in options.seeds]
+        options.keywords = dict(parse_keyword(text) for text in options.seed)
+    except SeedError as error:
+        raise UsageError("bad seed for %s: %s" % (options.name, error))
     return options
 
 
 def make_generator(options):
-    seeds = [parse_value(text) for text in options.seeds]
-    keywords = dict(parse_keyword(text) for text in options.seed)
     try:
-        return getattr(iterators, options.name)(*seeds, **keywords)
+        return getattr(iterators, options.name)(*options.seeds, **options.keywords)
     except Exception as error:  # the generator's own message says what is wrong
         raise UsageError("bad seed for %s: %s" % (options.name, error))
 
 
 def output_stream():
+    if sys.stdout is None:  # Python 3 started with fd 1 closed
+        raise IOError(errno.EBADF, "standard output is closed")
     return getattr(sys.stdout, "buffer", sys.stdout)
+
+
+def discard_output():
+    """Points standard output at /dev/null, so that what is still buffered
+    goes nowhere at exit instead of failing a second time."""
+    if sys.stdout is None:
+        return  # nothing to flush, and fd 1 may belong to someone else
+    target = sys.stdout.fileno()
+    fd = os.open(os.devnull, os.O_WRONLY)
+    # With fd 1 closed (Python 2 keeps its stdout object), /dev/null lands on
+    # it directly and must stay open.
+    if fd != target:
+        os.dup2(fd, target)
+        os.close(fd)
+
+
+def write_list(stream):
+    lines = []
+    for name in GENERATORS:
+        doc = getattr(iterators, name).__doc__ or ""
+        lines.append("%-8s %s\n" % (name, doc.splitlines()[0] if doc else ""))
+    stream.write("".join(lines).encode("ascii"))
 
 
 def write_text(generator, count, stream):
@@ -129,25 +188,27 @@ def write_raw(generator, count, stream):
 def main(argv=None):
     try:
         options = parse(argv)
-        if options.list:
-            for name in GENERATORS:
-                doc = getattr(iterators, name).__doc__ or ""
-                print("%-8s %s" % (name, doc.splitlines()[0] if doc else ""))
-            return 0
-        generator = make_generator(options)
+        generator = None if options.list else make_generator(options)
     except UsageError as error:
         sys.stderr.write("python -m ombrix.iterators: error: %s\n" % error)
         return 2
-    stream = output_stream()
     try:
-        (write_raw if options.format == "raw" else write_text)(generator, options.count, stream)
+        stream = output_stream()
+        if options.list:
+            write_list(stream)
+        else:
+            (write_raw if options.format == "raw" else write_text)(generator, options.count, stream)
         stream.flush()
     except (IOError, OSError) as error:
-        if error.errno != errno.EPIPE:
-            raise
-        # The reader has gone: nothing more to say, and nothing to flush at exit.
-        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
-        return 0
+        discard_output()
+        if error.errno == errno.EPIPE:
+            return 0  # the reader has gone: nothing more to say
+        if error.errno == errno.EBADF:
+            reason = "standard output is closed"
+        else:
+            reason = "cannot write the output: %s" % (os.strerror(error.errno) if error.errno else error)
+        sys.stderr.write("python -m ombrix.iterators: error: %s\n" % reason)
+        return 1
     except KeyboardInterrupt:
         return 130
     return 0

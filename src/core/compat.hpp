@@ -78,6 +78,15 @@ inline void raise_with_name(const char* format, const char* function, PyObject* 
 #define OMBRIX_NAME_FORMAT "%s"
 #endif
 
+// The characters of a string object; null with an error set otherwise.
+inline const char* text_of(PyObject* o) {
+#if PY_MAJOR_VERSION >= 3
+    return PyUnicode_AsUTF8(o);
+#else
+    return PyString_AsString(o);
+#endif
+}
+
 // --- integers ------------------------------------------------------------
 
 // The native integer type of Python 2; Python 3 has only one integer type.
@@ -158,28 +167,23 @@ inline PyObject* dict_get(PyObject* dict, PyObject* key) {
 
 // --- modules -------------------------------------------------------------
 
+// A module's definition, made once: the interpreter keeps pointers into it
+// for as long as the module may be loaded, under any name.
 struct ModuleDefinition {
     const char* short_name;  // "_iterators_zinthe"
     const char* full_name;   // "ombrix.iterators._iterators_zinthe"
     PyMethodDef* functions;
 #if PY_MAJOR_VERSION >= 3
-    PyModuleDef definition = {};
+    // m_size -1: single-phase initialisation, never torn down.
+    PyModuleDef definition = {
+        PyModuleDef_HEAD_INIT, full_name, nullptr, -1, functions, nullptr, nullptr, nullptr,
+        nullptr};
 #endif
 };
 
 // Creates a module without a documentation string; returns a new reference.
 inline PyObject* create_module(ModuleDefinition& module) {
 #if PY_MAJOR_VERSION >= 3
-    // m_size -1: single-phase initialisation, never torn down.
-    module.definition = PyModuleDef{PyModuleDef_HEAD_INIT,
-                                    module.full_name,
-                                    nullptr,
-                                    -1,
-                                    module.functions,
-                                    nullptr,
-                                    nullptr,
-                                    nullptr,
-                                    nullptr};
     return PyModule_Create(&module.definition);
 #else
     // Python 2 names the module after the package being imported.
@@ -189,6 +193,13 @@ inline PyObject* create_module(ModuleDefinition& module) {
     return created;
 #endif
 }
+
+// The module that holds the copy protocol's helpers (`__newobj__`).
+#if PY_MAJOR_VERSION >= 3
+inline constexpr const char copyreg_module_name[] = "copyreg";
+#else
+inline constexpr const char copyreg_module_name[] = "copy_reg";
+#endif
 
 // --- iteration ------------------------------------------------------------
 

@@ -79,12 +79,9 @@ PyObject* new_integer(long long value) {
     return new_native_int(static_cast<long>(value));
 }
 
-// Steps 3 onwards; the module object exists. False with an error set.
-bool populate(PyObject* module) {
+// The shared values: strings, integers, built-ins and tuples.
+bool create_constants(PyObject* builtins) {
     ModuleState& s = module_state;
-    PyObject* builtins = PyImport_AddModule(builtins_module_name);
-    if (!builtins || PyObject_SetAttrString(module, "__builtins__", builtins) < 0) return false;
-
     if (!(s.seed_length_message = new_string("seed length must be 256"))) return false;
     if (!(s.state_length_message = new_string("state length must be 256"))) return false;
     for (std::size_t i = 0; i < std::size(identifier_text); ++i)
@@ -100,16 +97,32 @@ bool populate(PyObject* module) {
     if (!s.kiss_seed_arguments) return false;
     if (!(s.seed_length_arguments = new_tuple({s.seed_length_message}))) return false;
     if (!(s.state_length_arguments = new_tuple({s.state_length_message}))) return false;
-    if (!(s.range_arguments = new_tuple({integer<256>()}))) return false;
+    return (s.range_arguments = new_tuple({integer<256>()})) != nullptr;
+}
+
+// Steps 3 onwards; the module object exists. False with an error set. The
+// first load makes the shared values and readies the types; a later load
+// of the same library (under another name) binds the same types again and
+// leaves the first module, which the types keep using, as it is.
+bool populate(PyObject* module, bool first) {
+    ModuleState& s = module_state;
+    PyObject* builtins = PyImport_AddModule(builtins_module_name);
+    if (!builtins || PyObject_SetAttrString(module, "__builtins__", builtins) < 0) return false;
+    if (first && !create_constants(builtins)) return false;
 
     for (const Registration& entry : registrations) {
-        PyTypeObject* type = entry.prepare();
-        if (entry.base != TypeIndex::count) type->tp_base = registered_type(entry.base);
-        if (PyType_Ready(type) < 0) return false;
+        PyTypeObject* type = registered_type(entry.index);
+        if (first) {
+            type = entry.prepare();
+            if (entry.base != TypeIndex::count) type->tp_base = registered_type(entry.base);
+            if (PyType_Ready(type) < 0) return false;
+        }
         if (PyObject_SetAttrString(module, entry.short_name, reinterpret_cast<PyObject*>(type)) < 0)
             return false;
-        Py_INCREF(type);
-        s.types[static_cast<int>(entry.index)] = type;
+        if (first) {
+            Py_INCREF(type);
+            s.types[static_cast<int>(entry.index)] = type;
+        }
     }
 
     static PyMethodDef process_seed_definition = {
@@ -124,27 +137,32 @@ bool populate(PyObject* module) {
     return tests && PyObject_SetAttr(module, id(Id::test), tests.get()) == 0;
 }
 
+PyMethodDef no_functions[] = {{nullptr, nullptr, 0, nullptr}};
+ModuleDefinition definition = {"_iterators_zinthe", "ombrix.iterators._iterators_zinthe",
+                               no_functions};
+
 PyObject* initialise_module() {
     ModuleState& s = module_state;
-    s.empty_tuple = PyTuple_New(0);
-    s.empty_string = new_string("");
-    static PyMethodDef no_functions[] = {{nullptr, nullptr, 0, nullptr}};
-    static ModuleDefinition definition = {"_iterators_zinthe", "ombrix.iterators._iterators_zinthe",
-                                          no_functions};
+    const bool first = s.module == nullptr;
+    if (first) {
+        s.empty_tuple = PyTuple_New(0);
+        s.empty_string = new_string("");
+    }
     PyObject* module = s.empty_tuple && s.empty_string ? create_module(definition) : nullptr;
     if (!module) {
         if (!PyErr_Occurred()) PyErr_SetString(PyExc_ImportError, import_name);
         return nullptr;
     }
-    s.module = module;
-    if (!populate(module)) {
+    if (first) s.module = module;
+    if (!populate(module, first)) {
         add_traceback(import_name, __LINE__);
-        s.module = nullptr;
+        if (first) s.module = nullptr;
         Py_DECREF(module);
         return nullptr;
     }
-    // The caller gets a reference of its own; ours lives as long as the process.
-    Py_INCREF(module);
+    // The caller gets a reference of its own; the first module's lives as
+    // long as the process.
+    if (first) Py_INCREF(module);
     return module;
 }
 

@@ -68,6 +68,8 @@ int property_set(PyObject* self, PyObject* value, void* closure);
 // where getstate() is not (LFIB4's index, an SWB borrow above 1).
 PyObject* copy_state(PyObject* self);
 bool restore_copy(PyObject* self, PyObject* copied);
+// (copyreg.__newobj__, (type,), self.__getstate__()), for every protocol.
+PyObject* reduce_for_copy(PyObject* self);
 
 template <class T>
 T& field_at(PyObject* self, std::size_t offset) {
@@ -156,6 +158,12 @@ struct GeneratorType {
         Py_RETURN_NONE;
     }
 
+    static PyObject* reduce(PyObject* self, PyObject*) {
+        PyObject* reduced = reduce_for_copy(self);
+        if (!reduced) return operation("__reduce__").fail(__LINE__);
+        return reduced;
+    }
+
     static inline PyMethodDef methods[] = {
         {"seed", as_method(seed), METH_VARARGS | METH_KEYWORDS, nullptr},
         {"__next__", as_method(next_method), METH_NOARGS | METH_COEXIST, nullptr},
@@ -163,6 +171,7 @@ struct GeneratorType {
         {"setstate", as_method(setstate), METH_O, nullptr},
         {"__getstate__", as_method(get_copy_state), METH_NOARGS, nullptr},
         {"__setstate__", as_method(set_copy_state), METH_O, nullptr},
+        {"__reduce__", as_method(reduce), METH_NOARGS, nullptr},
         {nullptr, nullptr, 0, nullptr},
     };
 
