@@ -15,7 +15,12 @@
 
 namespace ombrix {
 
-using table = word[256];
+inline constexpr int lagged_table_size = 256;
+using table = word[lagged_table_size];
+
+// The KISS seeds (upper, lower, cong, shr3) whose first 256 outputs make
+// the default table.
+inline constexpr word lfib4_table_seed[] = {12345u, 65435u, 12345u, 34221u};
 
 constexpr word lfib4_step(table& t, std::uint8_t& c) noexcept {
     const std::uint8_t i = ++c;
@@ -36,7 +41,7 @@ constexpr word swb_step(table& t, std::uint8_t& c, std::uint8_t& borrow) noexcep
 
 // The default table: the first 256 outputs of KISS(12345, 65435, 12345, 34221).
 constexpr void fill_default_table(table& t) noexcept {
-    KISS kiss(12345u, 65435u, 12345u, 34221u);
+    KISS kiss(lfib4_table_seed[0], lfib4_table_seed[1], lfib4_table_seed[2], lfib4_table_seed[3]);
     for (word& slot : t) slot = kiss();
 }
 

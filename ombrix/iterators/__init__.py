@@ -7,26 +7,13 @@ those that as many ``next()`` calls would return.
 """
 from array import array
 
-from ombrix.iterators._bulk import draw, fill
-from ombrix.iterators._iterators_zinthe import (
-    KISS,
-    KISS2,
-    LFIB4,
-    LFSR88,
-    LFSR113,
-    MWC1,
-    MWC2,
-    MWC64,
-    SHR3,
-    SWB,
-    Cong,
-)
+from ombrix.iterators._bulk import draw, fill, generator_types
 
-__all__ = [
-    "Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88",
-    "fill", "draw",
-]
+# The generator types, in the order the module registers them.
+GENERATORS = tuple(kind.__name__ for kind in generator_types())
+globals().update((kind.__name__, kind) for kind in generator_types())
+
+__all__ = list(GENERATORS) + ["fill", "draw"]
 
 # The array type code of a 32-bit unsigned word on this platform.
 WORD_TYPECODE = "I" if array("I").itemsize == 4 else "L"
-

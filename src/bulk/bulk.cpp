@@ -2,9 +2,13 @@
 // values of a generator into a buffer of 32-bit words, straight from the
 // engine, exactly as that many next() calls would return them; draw(generator,
 // n) returns them as a new array('I').
+//
+// It knows no generator type and no object layout of its own: every type
+// carries its capabilities (src/core/capabilities.hpp), found through the
+// type object.
+#include "../core/capabilities.hpp"
 #include "../core/compat.hpp"
 #include "../core/ref.hpp"
-#include "../generators/objects.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -15,31 +19,40 @@
 namespace ombrix::py {
 namespace {
 
-using word = std::uint32_t;
-
-enum class Kind { Cong, SHR3, MWC1, MWC2, MWC64, KISS, KISS2, LFIB4, SWB, LFSR113, LFSR88, count };
-constexpr const char* kind_names[] = {"Cong",  "SHR3",  "MWC1", "MWC2",    "MWC64", "KISS",
-                                      "KISS2", "LFIB4", "SWB",  "LFSR113", "LFSR88"};
-PyTypeObject* generator_types[static_cast<int>(Kind::count)];
-PyObject* array_type = nullptr;  // array.array
-PyObject* empty_words = nullptr;  // array('I', [0]): draw() repeats it
+PyObject* generator_list = nullptr;  // the types, in registration order
+PyObject* array_type = nullptr;      // array.array
+PyObject* empty_words = nullptr;     // array('I', [0]): draw() repeats it
 
 // Values between two looks for a pending signal: well under a millisecond
 // of work, so that Ctrl-C stops even a call over gigabytes at once.
-constexpr Py_ssize_t words_per_check = 1 << 16;
+constexpr std::size_t words_per_check = 1 << 16;
 
-// The generator type that `type` is or derives from, most derived first.
-Kind kind_of(PyTypeObject* type, PyTypeObject** base) {
+// The capabilities a static type carries in its own dictionary, if any.
+// Only type objects are read as such (a Python 2 classic class may sit in
+// an MRO), and the lookup runs no Python code.
+const Capabilities* own_capabilities(PyObject* entry) {
+    if (!PyType_Check(entry)) return nullptr;
+    auto* type = reinterpret_cast<PyTypeObject*>(entry);
+    if (type->tp_flags & Py_TPFLAGS_HEAPTYPE || !type->tp_dict) return nullptr;
+    PyObject* capsule = PyDict_GetItemString(type->tp_dict, capabilities_key);  // borrowed
+    if (!capsule || !PyCapsule_IsValid(capsule, capabilities_capsule_name)) return nullptr;
+    const auto* capabilities =
+        static_cast<const Capabilities*>(PyCapsule_GetPointer(capsule, capabilities_capsule_name));
+    return capabilities->version == Capabilities::current_version ? capabilities : nullptr;
+}
+
+// The ombrix type that `type` is or derives from (most derived first), and
+// its capabilities; null when there is none.
+const Capabilities* capabilities_of(PyTypeObject* type, PyTypeObject** base) {
     PyObject* mro = type->tp_mro;
     for (Py_ssize_t i = 0; mro && i < PyTuple_GET_SIZE(mro); ++i) {
-        PyObject* ancestor = PyTuple_GET_ITEM(mro, i);
-        for (int k = 0; k < static_cast<int>(Kind::count); ++k)
-            if (ancestor == reinterpret_cast<PyObject*>(generator_types[k])) {
-                *base = generator_types[k];
-                return static_cast<Kind>(k);
-            }
+        PyObject* entry = PyTuple_GET_ITEM(mro, i);
+        if (const Capabilities* found = own_capabilities(entry)) {
+            *base = reinterpret_cast<PyTypeObject*>(entry);
+            return found;
+        }
     }
-    return Kind::count;
+    return nullptr;
 }
 
 bool refuse(PyObject* type, const char* message) {
@@ -157,83 +170,24 @@ private:
     Py_ssize_t count_ = 0;
 };
 
-// Writes `count` values of `engine` to `out`, which need not be aligned. The
-// engine is a by-value local, so the compiler keeps it in registers: no store
-// to `out` can touch it.
-template <class Engine>
-Engine write_words(Engine engine, char* out, Py_ssize_t count) {
-    if (reinterpret_cast<std::uintptr_t>(out) % alignof(word) == 0) {
-        word* words = reinterpret_cast<word*>(out);
-        for (Py_ssize_t i = 0; i < count; ++i) words[i] = engine();
-        return engine;
-    }
-    word chunk[1024];
-    while (count > 0) {
-        const Py_ssize_t n = std::min<Py_ssize_t>(count, 1024);
-        for (Py_ssize_t i = 0; i < n; ++i) chunk[i] = engine();
-        std::memcpy(out, chunk, static_cast<std::size_t>(n) * sizeof(word));
-        out += n * sizeof(word);
-        count -= n;
-    }
-    return engine;
-}
-
-// The engine's state as a generator object holds it, and back.
-template <class Engine>
-struct Fields {
-    static Engine load(PyObject* g) { return reinterpret_cast<EngineObject<Engine>*>(g)->engine; }
-    static void store(PyObject* g, const Engine& e) {
-        reinterpret_cast<EngineObject<Engine>*>(g)->engine = e;
-    }
-};
-
-template <>
-struct Fields<ombrix::SWB> {
-    static ombrix::SWB load(PyObject* g) {
-        const auto& o = *reinterpret_cast<SWBObject*>(g);
-        return ombrix::SWB(o.base.engine.t, o.base.engine.c, o.borrow);
-    }
-    static void store(PyObject* g, const ombrix::SWB& e) {
-        auto& o = *reinterpret_cast<SWBObject*>(g);
-        std::memcpy(o.base.engine.t, e.t, sizeof e.t);
-        o.base.engine.c = e.c;
-        o.borrow = e.borrow;
-    }
-};
-
 // The generator's state changes only once every value is written: a signal
 // handler that raises (KeyboardInterrupt) leaves it as it was before the call.
-template <class Engine>
-bool generate(PyObject* generator, Output& out) {
-    Engine engine = Fields<Engine>::load(generator);
-    for (Py_ssize_t done = 0; done < out.count();) {
-        const Py_ssize_t n = std::min(out.count() - done, words_per_check);
+bool generate(PyObject* generator, const Capabilities& capabilities, Output& out) {
+    alignas(std::max_align_t) unsigned char engine[max_engine_size];
+    if (capabilities.engine_size > sizeof engine)
+        return refuse(PyExc_SystemError, "fill() met an engine larger than it can hold");
+    capabilities.load(generator, engine);
+    const std::size_t count = static_cast<std::size_t>(out.count());
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t n = std::min(count - done, words_per_check);
         char* memory = out.address();
         if (!memory) return false;
-        engine = write_words(engine, memory + done * sizeof(word), n);
+        capabilities.generate(engine, memory + done * sizeof(word), n);
         done += n;
         if (PyErr_CheckSignals() < 0) return false;
     }
-    Fields<Engine>::store(generator, engine);
+    capabilities.store(generator, engine);
     return true;
-}
-
-bool generate(Kind kind, PyObject* generator, Output& out) {
-    switch (kind) {
-        case Kind::Cong: return generate<ombrix::Cong>(generator, out);
-        case Kind::SHR3: return generate<ombrix::SHR3>(generator, out);
-        case Kind::MWC1: return generate<ombrix::MWC1>(generator, out);
-        case Kind::MWC2: return generate<ombrix::MWC2>(generator, out);
-        case Kind::MWC64: return generate<ombrix::MWC64>(generator, out);
-        case Kind::KISS: return generate<ombrix::KISS>(generator, out);
-        case Kind::KISS2: return generate<ombrix::KISS2>(generator, out);
-        case Kind::LFIB4: return generate<ombrix::LFIB4>(generator, out);
-        case Kind::SWB: return generate<ombrix::SWB>(generator, out);
-        case Kind::LFSR113: return generate<ombrix::LFSR113>(generator, out);
-        case Kind::LFSR88: return generate<ombrix::LFSR88>(generator, out);
-        case Kind::count: break;
-    }
-    return refuse(PyExc_SystemError, "fill() met an unknown generator type");
 }
 
 // Whether a Python subclass replaced the step: the method the interpreter
@@ -305,44 +259,46 @@ bool generate_by_calls(PyObject* generator, Output& out) {
     return true;
 }
 
-// The ombrix type a generator is, or derives from; TypeError naming
-// `function` for anything else.
-bool check_generator(const char* function, PyObject* generator, Kind& kind, PyTypeObject*& base) {
-    kind = kind_of(Py_TYPE(generator), &base);
-    if (kind != Kind::count) return true;
-    PyErr_Format(PyExc_TypeError, "%s() needs an ombrix generator, not %.200s", function,
-                 Py_TYPE(generator)->tp_name);
-    return false;
-}
+// The ombrix type a generator is, or derives from, and its capabilities;
+// TypeError naming `function` for anything else.
+struct Generator {
+    PyObject* object;
+    PyTypeObject* base = nullptr;
+    const Capabilities* capabilities = nullptr;
+
+    bool check(const char* function) {
+        capabilities = capabilities_of(Py_TYPE(object), &base);
+        if (capabilities) return true;
+        PyErr_Format(PyExc_TypeError, "%s() needs an ombrix generator, not %.200s", function,
+                     Py_TYPE(object)->tp_name);
+        return false;
+    }
+};
 
 // Every lookup that may run Python code happens before the output is taken.
-bool fill_into(PyObject* generator, Kind kind, PyTypeObject* base, PyObject* out) {
-    const int overridden = overrides_next(generator, base);
+bool fill_into(const Generator& generator, PyObject* out) {
+    const int overridden = overrides_next(generator.object, generator.base);
     if (overridden < 0) return false;
     Output words;
     if (!words.acquire(out)) return false;
-    return overridden ? generate_by_calls(generator, words) : generate(kind, generator, words);
+    return overridden ? generate_by_calls(generator.object, words)
+                      : generate(generator.object, *generator.capabilities, words);
 }
 
 PyObject* fill(PyObject*, PyObject* args) {
-    PyObject* generator;
+    Generator generator;
     PyObject* out;
-    if (!PyArg_ParseTuple(args, "OO:fill", &generator, &out)) return nullptr;
-    Kind kind;
-    PyTypeObject* base;
-    if (!check_generator("fill", generator, kind, base)) return nullptr;
-    if (!fill_into(generator, kind, base, out)) return nullptr;
+    if (!PyArg_ParseTuple(args, "OO:fill", &generator.object, &out)) return nullptr;
+    if (!generator.check("fill") || !fill_into(generator, out)) return nullptr;
     Py_INCREF(out);
     return out;
 }
 
 PyObject* draw(PyObject*, PyObject* args) {
-    PyObject* generator;
+    Generator generator;
     PyObject* count;
-    if (!PyArg_ParseTuple(args, "OO:draw", &generator, &count)) return nullptr;
-    Kind kind;
-    PyTypeObject* base;
-    if (!check_generator("draw", generator, kind, base)) return nullptr;
+    if (!PyArg_ParseTuple(args, "OO:draw", &generator.object, &count)) return nullptr;
+    if (!generator.check("draw")) return nullptr;
     Ref n = Ref::steal(PyNumber_Index(count));
     if (!n) return nullptr;
     Ref zero = Ref::steal(new_native_int(0));
@@ -365,8 +321,13 @@ PyObject* draw(PyObject*, PyObject* args) {
     }
     // One allocation of the final size: the one-word array repeated.
     Ref result = Ref::steal(PySequence_Repeat(empty_words, words));
-    if (!result || !fill_into(generator, kind, base, result.get())) return nullptr;
+    if (!result || !fill_into(generator, result.get())) return nullptr;
     return result.release();
+}
+
+PyObject* list_generator_types(PyObject*, PyObject*) {
+    Py_INCREF(generator_list);
+    return generator_list;
 }
 
 PyMethodDef functions[] = {
@@ -379,25 +340,41 @@ PyMethodDef functions[] = {
      "as it was; the buffer's contents are then unspecified."},
     {"draw", draw, METH_VARARGS,
      "draw(generator, n) -> array('I') of the next n values of generator."},
+    {"generator_types", list_generator_types, METH_NOARGS,
+     "generator_types() -> the generator types, in the order they are registered."},
     {nullptr, nullptr, 0, nullptr},
 };
 
 ModuleDefinition definition = {"_bulk", "ombrix.iterators._bulk", functions};
+
+// The types that carry capabilities among a module's attributes, in
+// registration order.
+PyObject* types_in(PyObject* module) {
+    PyObject* namespace_ = PyModule_GetDict(module);  // borrowed
+    Ref found = Ref::steal(PyList_New(0));
+    if (!namespace_ || !found) return nullptr;
+    Py_ssize_t position = 0;
+    PyObject* key;
+    PyObject* value;
+    while (PyDict_Next(namespace_, &position, &key, &value)) {
+        const Capabilities* capabilities = own_capabilities(value);
+        if (!capabilities) continue;
+        const auto index = static_cast<Py_ssize_t>(capabilities->index);
+        while (PyList_GET_SIZE(found.get()) <= index)
+            if (PyList_Append(found.get(), Py_None) < 0) return nullptr;
+        Py_INCREF(value);
+        if (PyList_SetItem(found.get(), index, value) < 0) return nullptr;
+    }
+    return PyList_AsTuple(found.get());
+}
 
 // What the module keeps for good: the generator types and array's pieces.
 bool find_types() {
     if (empty_words) return true;  // loaded before, under another name
     Ref generators = Ref::steal(PyImport_ImportModule("ombrix.iterators._iterators_zinthe"));
     if (!generators) return false;
-    for (int k = 0; k < static_cast<int>(Kind::count); ++k) {
-        Ref type = Ref::steal(PyObject_GetAttrString(generators.get(), kind_names[k]));
-        if (!type) return false;
-        if (!PyType_Check(type.get())) {
-            PyErr_Format(PyExc_ImportError, "%s is not a type", kind_names[k]);
-            return false;
-        }
-        generator_types[k] = reinterpret_cast<PyTypeObject*>(type.release());
-    }
+    Ref types = Ref::steal(types_in(generators.get()));
+    if (!types) return false;
     static_assert(sizeof(unsigned int) == sizeof(word), "array('I') holds words");
     Ref array_module = Ref::steal(PyImport_ImportModule("array"));
     if (!array_module) return false;
@@ -405,6 +382,7 @@ bool find_types() {
     if (!type) return false;
     Ref words = Ref::steal(PyObject_CallFunction(type.get(), const_cast<char*>("s[i]"), "I", 0));
     if (!words) return false;
+    generator_list = types.release();
     array_type = type.release();
     empty_words = words.release();
     return true;

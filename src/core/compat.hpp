@@ -255,15 +255,19 @@ inline table_name table_text(const char* text) { return const_cast<table_name>(t
 
 // --- errors and tracebacks -----------------------------------------------
 
-struct PendingError {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    void fetch() { PyErr_Fetch(&type, &value, &traceback); }
-    void restore() {
-        PyErr_Restore(type, value, traceback);
-        type = value = traceback = nullptr;
-    }
+// Sets the pending error aside for as long as it lives, then restores it,
+// replacing whatever error was raised meanwhile.
+class PendingError {
+public:
+    PendingError() { PyErr_Fetch(&type_, &value_, &traceback_); }
+    ~PendingError() { PyErr_Restore(type_, value_, traceback_); }
+    PendingError(const PendingError&) = delete;
+    PendingError& operator=(const PendingError&) = delete;
+
+private:
+    PyObject* type_ = nullptr;
+    PyObject* value_ = nullptr;
+    PyObject* traceback_ = nullptr;
 };
 
 // A frame for a code object, on the current thread.

@@ -1,7 +1,6 @@
 // The module's entry point: builds the shared values and registers the
 // generator types, in a fixed order.
 #include "module.hpp"
-#include "registry.hpp"
 #include "protocol.hpp"
 
 #include <cstdio>
@@ -15,49 +14,33 @@ namespace {
 constexpr const char import_name[] = "init ombrix.iterators._iterators_zinthe";
 
 constexpr const char* identifier_text[] = {
-    "ombrix.iterators._iterators_zinthe",
-    "Exception",
-    "__init__",
-    "__test__",
-    "_lfsr_process_seed",
-    "getstate",
-    "min_value",
-    "range",
-    "seed",
-    "seed_cong",
-    "seed_lower",
-    "seed_mwc_lower",
-    "seed_mwc_upper",
-    "seed_shr3",
-    "seed_upper",
-    "seed_z1",
-    "seed_z2",
-    "seed_z3",
-    "seed_z4",
-    "setstate",
+#define OMBRIX_ID_TEXT(name, text) text,
+    OMBRIX_IDENTIFIERS(OMBRIX_ID_TEXT)
+#undef OMBRIX_ID_TEXT
 };
-static_assert(std::size(identifier_text) == static_cast<std::size_t>(Id::count));
 
 struct Registration {
     TypeIndex index;
     const char* short_name;
-    PyTypeObject* (*prepare)();
-    TypeIndex base = TypeIndex::count;  // a registered base type, if any
+    PreparedType (*prepare)();
 };
 
 constexpr Registration registrations[] = {
-    {TypeIndex::Cong, "Cong", prepare_cong},
-    {TypeIndex::SHR3, "SHR3", prepare_shr3},
-    {TypeIndex::MWC1, "MWC1", prepare_mwc1},
-    {TypeIndex::MWC2, "MWC2", prepare_mwc2},
-    {TypeIndex::MWC64, "MWC64", prepare_mwc64},
-    {TypeIndex::KISS, "KISS", prepare_kiss},
-    {TypeIndex::KISS2, "KISS2", prepare_kiss2},
-    {TypeIndex::LFIB4, "LFIB4", prepare_lfib4},
-    {TypeIndex::SWB, "SWB", prepare_swb, TypeIndex::LFIB4},
-    {TypeIndex::LFSR113, "LFSR113", prepare_lfsr113},
-    {TypeIndex::LFSR88, "LFSR88", prepare_lfsr88},
+#define OMBRIX_REGISTRATION(Name) {TypeIndex::Name, #Name, prepare<TypeIndex::Name>},
+    OMBRIX_GENERATORS(OMBRIX_REGISTRATION)
+#undef OMBRIX_REGISTRATION
 };
+
+// Puts the type's capabilities in its own dictionary, where the bulk path
+// and other extensions find them.
+bool publish_capabilities(PyTypeObject* type, Capabilities* capabilities, TypeIndex index) {
+    capabilities->index = static_cast<unsigned>(index);
+    Ref capsule = Ref::steal(PyCapsule_New(capabilities, capabilities_capsule_name, nullptr));
+    if (!capsule || PyDict_SetItemString(type->tp_dict, capabilities_key, capsule.get()) < 0)
+        return false;
+    PyType_Modified(type);
+    return true;
+}
 
 PyObject* new_tuple(std::initializer_list<PyObject*> items) {
     PyObject* tuple = PyTuple_New(static_cast<Py_ssize_t>(items.size()));
@@ -89,15 +72,17 @@ bool create_constants(PyObject* builtins) {
     for (std::size_t i = 0; i < integer_count; ++i)
         if (!(s.integers[i] = new_integer(integer_constants[i]))) return false;
 
-    if (!(s.range = lookup_name(builtins, id(Id::range)))) return false;
-    if (!(s.exception = lookup_name(builtins, id(Id::Exception)))) return false;
+    if (!(s.range = lookup_name(builtins, id(Id::range)).release())) return false;
+    if (!(s.exception = lookup_name(builtins, id(Id::Exception)).release())) return false;
 
+    using ombrix::lfib4_table_seed;
     s.kiss_seed_arguments =
-        new_tuple({integer<12345>(), integer<65435>(), integer<12345>(), integer<34221>()});
+        new_tuple({integer<lfib4_table_seed[0]>(), integer<lfib4_table_seed[1]>(),
+                   integer<lfib4_table_seed[2]>(), integer<lfib4_table_seed[3]>()});
     if (!s.kiss_seed_arguments) return false;
     if (!(s.seed_length_arguments = new_tuple({s.seed_length_message}))) return false;
     if (!(s.state_length_arguments = new_tuple({s.state_length_message}))) return false;
-    return (s.range_arguments = new_tuple({integer<256>()})) != nullptr;
+    return (s.range_arguments = new_tuple({integer<ombrix::lagged_table_size>()})) != nullptr;
 }
 
 // Steps 3 onwards; the module object exists. False with an error set. The
@@ -113,9 +98,11 @@ bool populate(PyObject* module, bool first) {
     for (const Registration& entry : registrations) {
         PyTypeObject* type = registered_type(entry.index);
         if (first) {
-            type = entry.prepare();
-            if (entry.base != TypeIndex::count) type->tp_base = registered_type(entry.base);
-            if (PyType_Ready(type) < 0) return false;
+            const PreparedType prepared = entry.prepare();
+            type = prepared.type;
+            if (PyType_Ready(type) < 0 ||
+                !publish_capabilities(type, prepared.capabilities, entry.index))
+                return false;
         }
         if (PyObject_SetAttrString(module, entry.short_name, reinterpret_cast<PyObject*>(type)) < 0)
             return false;
@@ -144,18 +131,14 @@ ModuleDefinition definition = {"_iterators_zinthe", "ombrix.iterators._iterators
 PyObject* initialise_module() {
     ModuleState& s = module_state;
     const bool first = s.module == nullptr;
-    if (first) {
-        s.empty_tuple = PyTuple_New(0);
-        s.empty_string = new_string("");
-    }
-    PyObject* module = s.empty_tuple && s.empty_string ? create_module(definition) : nullptr;
+    PyObject* module = create_module(definition);
     if (!module) {
         if (!PyErr_Occurred()) PyErr_SetString(PyExc_ImportError, import_name);
         return nullptr;
     }
     if (first) s.module = module;
     if (!populate(module, first)) {
-        add_traceback(import_name, __LINE__);
+        add_traceback(import_name);
         if (first) s.module = nullptr;
         Py_DECREF(module);
         return nullptr;

@@ -2,62 +2,78 @@
 #pragma once
 
 #include "compat.hpp"
+#include "registry.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 
 namespace ombrix::py {
 
-// Interned identifiers, in the order they are created. Argument binding
-// matches keywords against these by identity before comparing text.
+// Interned identifiers, in the order they are created: X(name, text).
+// Argument binding matches keywords against these by identity before
+// comparing text.
+#define OMBRIX_IDENTIFIERS(X)                              \
+    X(module_name, "ombrix.iterators._iterators_zinthe") \
+    X(Exception, "Exception")                            \
+    X(init, "__init__")                                  \
+    X(test, "__test__")                                  \
+    X(lfsr_process_seed, "_lfsr_process_seed")           \
+    X(getstate, "getstate")                              \
+    X(min_value, "min_value")                            \
+    X(range, "range")                                    \
+    X(seed, "seed")                                      \
+    X(seed_cong, "seed_cong")                            \
+    X(seed_lower, "seed_lower")                          \
+    X(seed_mwc_lower, "seed_mwc_lower")                  \
+    X(seed_mwc_upper, "seed_mwc_upper")                  \
+    X(seed_shr3, "seed_shr3")                            \
+    X(seed_upper, "seed_upper")                          \
+    X(seed_z1, "seed_z1")                                \
+    X(seed_z2, "seed_z2")                                \
+    X(seed_z3, "seed_z3")                                \
+    X(seed_z4, "seed_z4")                                \
+    X(setstate, "setstate")
+
 enum class Id {
-    module_name,  // "ombrix.iterators._iterators_zinthe"
-    Exception,
-    init,  // "__init__"
-    test,  // "__test__"
-    lfsr_process_seed,
-    getstate,
-    min_value,
-    range,
-    seed,
-    seed_cong,
-    seed_lower,
-    seed_mwc_lower,
-    seed_mwc_upper,
-    seed_shr3,
-    seed_upper,
-    seed_z1,
-    seed_z2,
-    seed_z3,
-    seed_z4,
-    setstate,
-    count
+#define OMBRIX_ID_NAME(name, text) name,
+    OMBRIX_IDENTIFIERS(OMBRIX_ID_NAME)
+#undef OMBRIX_ID_NAME
+        count
 };
+
+// Every bit of a word set, and the width of a word, as the seeding rules
+// use them.
+inline constexpr long long all_ones = 0xFFFFFFFF;
+inline constexpr long long word_bits = 32;
 
 // Integer constants, created in ascending order of value. Those that do
 // not fit a signed 32-bit integer are parsed from their decimal text.
 inline constexpr long long integer_constants[] = {
     0,
-    2,
-    8,
-    16,
-    32,
-    128,
-    256,
-    12345,
-    34221,
-    65435,
-    65437,
-    7654321,
-    123456789,
-    362436000,
-    521288629,
-    1179647999,
-    2422800383,
-    4294967295,
-    3001190298811367423,
+    ombrix::lfsr113_components[0].minimum(),  // 2, also LFSR88's first
+    ombrix::lfsr113_components[1].minimum(),  // 8
+    ombrix::lfsr113_components[2].minimum(),  // 16
+    word_bits,                                // the MWC64 pair's shift
+    ombrix::lfsr113_components[3].minimum(),  // 128
+    ombrix::lagged_table_size,
+    ombrix::lfib4_table_seed[0],  // 12345, also a default seed of MWC and LFSR
+    ombrix::lfib4_table_seed[3],  // 34221
+    ombrix::lfib4_table_seed[1],  // 65435
+    ombrix::MWC1::default_lower,
+    ombrix::MWC64::default_upper,
+    ombrix::Cong::default_seed,
+    ombrix::SHR3::default_seed,
+    ombrix::MWC64::default_lower,
+    ombrix::mwc16_lower_modulus,
+    ombrix::mwc16_upper_modulus,
+    all_ones,
+    ombrix::mwc64_modulus,
 };
 inline constexpr std::size_t integer_count = std::size(integer_constants);
+static_assert(std::is_sorted(std::begin(integer_constants), std::end(integer_constants)));
+static_assert(ombrix::MWC1::default_upper == ombrix::lfib4_table_seed[0] &&
+              ombrix::LFSR113::default_seed == ombrix::lfib4_table_seed[0]);
 
 consteval std::size_t integer_index(long long value) {
     for (std::size_t i = 0; i < integer_count; ++i)
@@ -65,26 +81,8 @@ consteval std::size_t integer_index(long long value) {
     return integer_count;
 }
 
-// The generator types, in the order they are registered.
-enum class TypeIndex {
-    Cong,
-    SHR3,
-    MWC1,
-    MWC2,
-    MWC64,
-    KISS,
-    KISS2,
-    LFIB4,
-    SWB,
-    LFSR113,
-    LFSR88,
-    count
-};
-
 struct ModuleState {
     PyObject* module = nullptr;  // our own reference; dropped if the import fails
-    PyObject* empty_tuple = nullptr;
-    PyObject* empty_string = nullptr;
     PyObject* seed_length_message = nullptr;   // plain string
     PyObject* state_length_message = nullptr;  // plain string
     PyObject* ids[static_cast<int>(Id::count)] = {};
@@ -95,7 +93,7 @@ struct ModuleState {
     PyObject* seed_length_arguments = nullptr;   // ("seed length must be 256",)
     PyObject* state_length_arguments = nullptr;  // ("state length must be 256",)
     PyObject* range_arguments = nullptr;         // (256,)
-    PyTypeObject* types[static_cast<int>(TypeIndex::count)] = {};
+    PyTypeObject* types[type_count] = {};
 };
 
 extern ModuleState module_state;

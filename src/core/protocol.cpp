@@ -14,7 +14,7 @@ PyObject* property_get(PyObject* self, void* closure) {
             break;
         default: value = property.get(self); break;
     }
-    if (!value) return Operation{property.owner, property.name, "__get__"}.fail(__LINE__);
+    if (!value) return Operation{property.owner, property.name, "__get__"}.fail();
     return value;
 }
 
@@ -41,7 +41,7 @@ int property_set(PyObject* self, PyObject* value, void* closure) {
         }
         default: stored = property.set(self, value); break;
     }
-    if (!stored) return Operation{property.owner, property.name, "__set__"}.fail_status(__LINE__);
+    if (!stored) return Operation{property.owner, property.name, "__set__"}.fail_status();
     return 0;
 }
 

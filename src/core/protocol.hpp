@@ -5,7 +5,7 @@
 // A generator source describes its type with a binding class:
 //
 //   struct CongBinding {
-//       using Object = CongObject;                // PyObject_HEAD + engine
+//       using Object = EngineObject<ombrix::Cong>;  // PyObject_HEAD + engine
 //       static constexpr const char* name = "ombrix.iterators._iterators_zinthe.Cong";
 //       static constexpr const char* doc = "...";
 //       static constexpr Parameters parameters{Parameters::optional, {Id::seed}};
@@ -18,13 +18,20 @@
 //       static inline Property properties[] = {...};
 //   };
 //
-// and GeneratorType<CongBinding>::ready() gives its type object.
+// and GeneratorType<CongBinding>::prepare() gives its type object and its
+// capabilities. A binding whose object is not `PyObject_HEAD` followed by
+// its engine says how to copy the engine out and back (`struct Access`); a
+// binding of a subtype names its base (`static constexpr TypeIndex base`).
 #pragma once
 
+#include "capabilities.hpp"
+#include "registry.hpp"
 #include "rules.hpp"
 
 #include <cstddef>
 #include <iterator>
+#include <type_traits>
+#include <utility>
 
 namespace ombrix::py {
 
@@ -76,6 +83,46 @@ T& field_at(PyObject* self, std::size_t offset) {
     return *reinterpret_cast<T*>(reinterpret_cast<char*>(self) + offset);
 }
 
+// --- capabilities ----------------------------------------------------------
+
+// An object that is the interpreter's header followed by its engine.
+template <class Object>
+struct EngineAccess {
+    using Engine = std::remove_cvref_t<decltype(std::declval<Object&>().engine)>;
+    static Engine load(const Object& object) { return object.engine; }
+    static void store(Object& object, const Engine& engine) { object.engine = engine; }
+};
+
+template <class Binding>
+struct AccessOf {
+    using type = EngineAccess<typename Binding::Object>;
+};
+template <class Binding>
+    requires requires { typename Binding::Access; }
+struct AccessOf<Binding> {
+    using type = typename Binding::Access;
+};
+
+template <class Binding>
+struct CapabilitiesOf {
+    using Object = typename Binding::Object;
+    using Access = typename AccessOf<Binding>::type;
+    using Engine = typename Access::Engine;
+    static_assert(sizeof(Engine) <= max_engine_size && alignof(Engine) <= alignof(std::max_align_t));
+    static_assert(std::is_trivially_copyable_v<Engine>);
+
+    static void load(const PyObject* self, void* engine) {
+        *static_cast<Engine*>(engine) = Access::load(*reinterpret_cast<const Object*>(self));
+    }
+    static void store(PyObject* self, const void* engine) {
+        Access::store(*reinterpret_cast<Object*>(self), *static_cast<const Engine*>(engine));
+    }
+
+    static inline Capabilities table = {
+        Capabilities::current_version, 0, sizeof(Engine), load, store, generate_words<Engine>,
+    };
+};
+
 // --- the type ------------------------------------------------------------
 
 // Method tables hold every function under one pointer type.
@@ -104,7 +151,7 @@ struct GeneratorType {
 
     static PyObject* next(PyObject* self) {
         PyObject* value = word_result(Binding::step(object(self)));
-        if (!value) return operation("__next__").fail(__LINE__);
+        if (!value) return operation("__next__").fail();
         return value;
     }
 
@@ -113,9 +160,9 @@ struct GeneratorType {
     static int initialise(PyObject* self, PyObject* args, PyObject* kwds) {
         Arguments seeds;
         if (!bind_arguments("__init__", Binding::parameters, args, kwds, seeds))
-            return operation("__init__").fail_status(__LINE__);
+            return operation("__init__").fail_status();
         if (!Binding::initialise(object(self), seeds))
-            return operation("__init__").fail_status(__LINE__);
+            return operation("__init__").fail_status();
         return 0;
     }
 
@@ -124,24 +171,24 @@ struct GeneratorType {
     static PyObject* seed(PyObject* self, PyObject* args, PyObject* kwds) {
         Arguments seeds;
         if (!bind_arguments("seed", Binding::parameters, args, kwds, seeds))
-            return operation("seed").fail(__LINE__);
+            return operation("seed").fail();
         Ref init = Ref::steal(PyObject_GetAttr(self, id(Id::init)));
-        if (!init) return operation("seed").fail(__LINE__);
+        if (!init) return operation("seed").fail();
         Ref init_args = Ref::steal(arguments_tuple(Binding::parameters, seeds));
-        if (!init_args) return operation("seed").fail(__LINE__);
+        if (!init_args) return operation("seed").fail();
         Ref result = Ref::steal(PyObject_Call(init.get(), init_args.get(), nullptr));
-        if (!result) return operation("seed").fail(__LINE__);
+        if (!result) return operation("seed").fail();
         Py_RETURN_NONE;
     }
 
     static PyObject* getstate(PyObject* self, PyObject*) {
         PyObject* state = Binding::getstate(object(self));
-        if (!state) return operation("getstate").fail(__LINE__);
+        if (!state) return operation("getstate").fail();
         return state;
     }
 
     static PyObject* setstate(PyObject* self, PyObject* state) {
-        if (!Binding::setstate(object(self), state)) return operation("setstate").fail(__LINE__);
+        if (!Binding::setstate(object(self), state)) return operation("setstate").fail();
         Py_RETURN_NONE;
     }
 
@@ -149,18 +196,18 @@ struct GeneratorType {
     // a bare allocation, silently all-zero, on Python 2.
     static PyObject* get_copy_state(PyObject* self, PyObject*) {
         PyObject* copied = copy_state(self);
-        if (!copied) return operation("__getstate__").fail(__LINE__);
+        if (!copied) return operation("__getstate__").fail();
         return copied;
     }
 
     static PyObject* set_copy_state(PyObject* self, PyObject* copied) {
-        if (!restore_copy(self, copied)) return operation("__setstate__").fail(__LINE__);
+        if (!restore_copy(self, copied)) return operation("__setstate__").fail();
         Py_RETURN_NONE;
     }
 
     static PyObject* reduce(PyObject* self, PyObject*) {
         PyObject* reduced = reduce_for_copy(self);
-        if (!reduced) return operation("__reduce__").fail(__LINE__);
+        if (!reduced) return operation("__reduce__").fail();
         return reduced;
     }
 
@@ -184,8 +231,9 @@ struct GeneratorType {
     static inline PyTypeObject type = {};
 
     // Fills in the type object; the module readies and binds it.
-    static PyTypeObject* prepare() {
-        if (type.tp_flags & Py_TPFLAGS_READY) return &type;  // a second import
+    static PreparedType prepare() {
+        const PreparedType prepared{&type, &CapabilitiesOf<Binding>::table};
+        if (type.tp_flags & Py_TPFLAGS_READY) return prepared;  // a second import
         for (std::size_t i = 0; i < property_count; ++i) {
             Property& property = Binding::properties[i];
             property.owner = Binding::name;
@@ -210,7 +258,8 @@ struct GeneratorType {
         // A type without its own seed() finds its base's through the MRO.
         type.tp_methods = Binding::own_seed ? methods : methods + 1;
         type.tp_getset = getset;
-        return &type;
+        if constexpr (requires { Binding::base; }) type.tp_base = registered_type(Binding::base);
+        return prepared;
     }
 };
 

@@ -149,8 +149,8 @@ int is_multiple_of(PyObject* object, PyObject* modulus) {
     return equals(remainder.get(), integer<0>());
 }
 
-PyObject* call_int(PyObject* object) {
-    return PyObject_CallFunctionObjArgs(int_type(), object, nullptr);
+Ref call_int(PyObject* object) {
+    return Ref::steal(PyObject_CallFunctionObjArgs(int_type(), object, nullptr));
 }
 
 // --- conversions ---------------------------------------------------------
@@ -224,7 +224,7 @@ bool to_word(PyObject* object, word& out) {
 bool to_word_via_int(PyObject* object, word& out) {
     // `int` of an exact integer is the integer itself and runs no user code.
     if (is_exact_int(object)) return integer_to_word(object, out);
-    Ref integer = Ref::steal(call_int(object));
+    Ref integer = call_int(object);
     return integer && to_word(integer.get(), out);
 }
 
@@ -256,28 +256,22 @@ bool to_byte(PyObject* object, byte& out) {
 
 // --- reading state objects -----------------------------------------------
 
-PyObject* item_at(PyObject* object, Py_ssize_t index) {
-    if (PyList_CheckExact(object) && PyList_GET_SIZE(object) > index) {
-        PyObject* item = PyList_GET_ITEM(object, index);
-        Py_INCREF(item);
-        return item;
-    }
-    if (PyTuple_CheckExact(object) && PyTuple_GET_SIZE(object) > index) {
-        PyObject* item = PyTuple_GET_ITEM(object, index);
-        Py_INCREF(item);
-        return item;
-    }
+Ref item_at(PyObject* object, Py_ssize_t index) {
+    if (PyList_CheckExact(object) && PyList_GET_SIZE(object) > index)
+        return Ref::borrow(PyList_GET_ITEM(object, index));
+    if (PyTuple_CheckExact(object) && PyTuple_GET_SIZE(object) > index)
+        return Ref::borrow(PyTuple_GET_ITEM(object, index));
     PySequenceMethods* sequence = Py_TYPE(object)->tp_as_sequence;
-    if (sequence && sequence->sq_item) return PySequence_GetItem(object, index);
+    if (sequence && sequence->sq_item) return Ref::steal(PySequence_GetItem(object, index));
     Ref key = Ref::steal(new_native_int(static_cast<long>(index)));
-    if (!key) return nullptr;
-    return PyObject_GetItem(object, key.get());
+    if (!key) return key;
+    return Ref::steal(PyObject_GetItem(object, key.get()));
 }
 
 bool load_words(PyObject* state, std::initializer_list<word*> fields) {
     Py_ssize_t index = 0;
     for (word* field : fields) {
-        Ref item = Ref::steal(item_at(state, index++));
+        Ref item = item_at(state, index++);
         if (!item || !to_word_via_int(item.get(), *field)) return false;
     }
     return true;
@@ -285,7 +279,7 @@ bool load_words(PyObject* state, std::initializer_list<word*> fields) {
 
 bool load_words(PyObject* state, word* words, Py_ssize_t count) {
     for (Py_ssize_t i = 0; i < count; ++i) {
-        Ref item = Ref::steal(item_at(state, i));
+        Ref item = item_at(state, i);
         if (!item || !to_word_via_int(item.get(), words[i])) return false;
     }
     return true;
@@ -329,9 +323,9 @@ void raise_module_error(PyObject* message_arguments) {
     PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(instance.get())), instance.get());
 }
 
-PyObject* lookup_name(PyObject* module, PyObject* name) {
+Ref lookup_name(PyObject* module, PyObject* name) {
     // After a failed import the module is gone: nothing can be found.
-    PyObject* value = module ? PyObject_GetAttr(module, name) : nullptr;
+    Ref value = Ref::steal(module ? PyObject_GetAttr(module, name) : nullptr);
     if (!value) PyErr_SetObject(PyExc_NameError, name);
     return value;
 }
@@ -351,34 +345,43 @@ PyObject* word_tuple(const word* values, Py_ssize_t count) {
 
 // --- failures ------------------------------------------------------------
 
-void add_traceback(const char* qualified_name, int line) {
-    PyObject* globals = module_state.module ? PyModule_GetDict(module_state.module) : nullptr;
-    if (!globals) return;  // the import failed; there is nowhere to point
-    // Code and frame objects cannot be made while an error is pending.
-    PendingError pending;
-    pending.fetch();
+namespace {
+
+// A frame for the entry, built with the pending error set aside (code and
+// frame objects cannot be made while an error is pending); null if it
+// cannot be built, which only loses the entry.
+PyObject* traceback_frame(const char* qualified_name, int line, PyObject* globals) {
+    const PendingError pending;
     char name[320];
-    if (line)
-        std::snprintf(name, sizeof name, "%s (%s:%d)", qualified_name, "zinthe/_iterators_zinthe",
-                      line);
-    else
-        std::snprintf(name, sizeof name, "%s", qualified_name);
-    PyCodeObject* code = PyCode_NewEmpty("_iterators_zinthe", name, line);
-    PyFrameObject* frame = code ? new_frame(code, globals) : nullptr;
-    PyErr_Clear();  // a failure here only loses the entry
-    pending.restore();
-    if (frame) PyTraceBack_Here(frame);
-    Py_XDECREF(frame);
-    Py_XDECREF(code);
+    std::snprintf(name, sizeof name, "%s (%s:%d)", qualified_name, "zinthe/_iterators_zinthe",
+                  line);
+    Ref code = Ref::steal(reinterpret_cast<PyObject*>(
+        PyCode_NewEmpty("_iterators_zinthe", name, line)));
+    Ref frame = Ref::steal(
+        code ? reinterpret_cast<PyObject*>(
+                   new_frame(reinterpret_cast<PyCodeObject*>(code.get()), globals))
+             : nullptr);
+    PyErr_Clear();
+    return frame.release();
 }
 
-void Operation::record(int line) const {
+}  // namespace
+
+void add_traceback(const char* qualified_name, std::source_location where) {
+    PyObject* globals = module_state.module ? PyModule_GetDict(module_state.module) : nullptr;
+    if (!globals) return;  // the import failed; there is nowhere to point
+    const int line = static_cast<int>(where.line());
+    Ref frame = Ref::steal(traceback_frame(qualified_name, line, globals));
+    if (frame) PyTraceBack_Here(reinterpret_cast<PyFrameObject*>(frame.get()));
+}
+
+void Operation::record(std::source_location where) const {
     char qualified[256];
     if (accessor)
         std::snprintf(qualified, sizeof qualified, "%s.%s.%s", owner, name, accessor);
     else
         std::snprintf(qualified, sizeof qualified, "%s.%s", owner, name);
-    add_traceback(qualified, line);
+    add_traceback(qualified, where);
 }
 
 }  // namespace ombrix::py

@@ -5,12 +5,15 @@
 #include "module.hpp"
 #include "ref.hpp"
 
+#include <ombrix/engine.hpp>
+
 #include <cstdint>
 #include <initializer_list>
+#include <source_location>
 
 namespace ombrix::py {
 
-using word = std::uint32_t;
+using ombrix::word;
 using byte = std::uint8_t;
 
 // --- argument binding ----------------------------------------------------
@@ -55,8 +58,8 @@ int equals(PyObject* object, PyObject* other);
 inline int is_absent(PyObject* object) { return equals(object, Py_None); }
 // `object % modulus == 0`, by truth value. -1 on error.
 int is_multiple_of(PyObject* object, PyObject* modulus);
-// The built-in `int` applied to an object (a new reference).
-PyObject* call_int(PyObject* object);
+// The built-in `int` applied to an object.
+Ref call_int(PyObject* object);
 
 // --- conversions ---------------------------------------------------------
 
@@ -70,8 +73,8 @@ bool to_byte(PyObject* object, byte& out);
 
 // --- reading state objects -----------------------------------------------
 
-// Item i of a list, tuple, sequence or mapping (a new reference).
-PyObject* item_at(PyObject* object, Py_ssize_t index);
+// Item i of a list, tuple, sequence or mapping.
+Ref item_at(PyObject* object, Py_ssize_t index);
 // Loads fields from items 0, 1, ... of a state object, each read by indexed
 // access and converted through `int`, each stored before the next is read.
 bool load_words(PyObject* state, std::initializer_list<word*> fields);
@@ -82,7 +85,7 @@ bool unpack(PyObject* object, Py_ssize_t count, Ref* out);
 // Raises the module's own Exception with a prebuilt message tuple.
 void raise_module_error(PyObject* message_arguments);
 // A name from a module; NameError carrying the name when it is missing.
-PyObject* lookup_name(PyObject* module, PyObject* name);
+Ref lookup_name(PyObject* module, PyObject* name);
 
 // --- results -------------------------------------------------------------
 
@@ -95,9 +98,11 @@ inline PyObject* word_tuple(std::initializer_list<word> values) {
 
 // --- failures ------------------------------------------------------------
 
-// Adds a frame named after the failing operation to the pending error's
-// traceback. Never fails; if the frame cannot be built it is skipped.
-void add_traceback(const char* qualified_name, int line);
+// Adds a frame named after the failing operation, and the source line that
+// failed, to the pending error's traceback. Never fails; if the frame cannot
+// be built it is skipped.
+void add_traceback(const char* qualified_name,
+                   std::source_location where = std::source_location::current());
 
 // A failing operation: `owner` is the dotted type name (or the module
 // name), `name` the operation ("__init__", "seed", ...) or property, and
@@ -107,13 +112,13 @@ struct Operation {
     const char* name;
     const char* accessor = nullptr;
 
-    void record(int line) const;
-    PyObject* fail(int line) const {
-        record(line);
+    void record(std::source_location where) const;
+    PyObject* fail(std::source_location where = std::source_location::current()) const {
+        record(where);
         return nullptr;
     }
-    int fail_status(int line) const {
-        record(line);
+    int fail_status(std::source_location where = std::source_location::current()) const {
+        record(where);
         return -1;
     }
 };

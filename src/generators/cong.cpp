@@ -1,6 +1,6 @@
 // Cong: the 32-bit linear congruential generator.
 #include "../core/registry.hpp"
-#include "single_word.hpp"
+#include "single_word_binding.hpp"
 
 namespace ombrix::py {
 namespace {
@@ -22,13 +22,14 @@ constexpr char doc[] =
 constexpr char field[] = "cong";
 
 // Every word is a valid state, zero included: only an absent seed is replaced.
-bool replace_absent(PyObject*& seed) { return default_if_absent(seed, integer<123456789>()); }
+bool replace_absent(PyObject*& seed) { return default_if_absent(seed, integer<ombrix::Cong::default_seed>()); }
 
 using Binding =
     SingleWordBinding<ombrix::Cong, name, doc, field, &ombrix::Cong::cong, replace_absent>;
 
 }  // namespace
 
-PyTypeObject* prepare_cong() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::Cong>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

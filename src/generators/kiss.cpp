@@ -1,6 +1,6 @@
 // KISS: MWC2, Cong and SHR3 combined.
 #include "../core/registry.hpp"
-#include "kiss.hpp"
+#include "kiss_binding.hpp"
 
 #include <ombrix/kiss.hpp>
 
@@ -24,6 +24,7 @@ using Binding = KissBinding<ombrix::KISS, name, doc, seed_mwc16_pair>;
 
 }  // namespace
 
-PyTypeObject* prepare_kiss() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::KISS>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

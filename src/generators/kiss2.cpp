@@ -1,6 +1,6 @@
 // KISS2: MWC64, Cong and SHR3 combined.
 #include "../core/registry.hpp"
-#include "kiss.hpp"
+#include "kiss_binding.hpp"
 
 #include <ombrix/kiss.hpp>
 
@@ -22,6 +22,7 @@ using Binding = KissBinding<ombrix::KISS2, name, doc, seed_mwc64_pair>;
 
 }  // namespace
 
-PyTypeObject* prepare_kiss2() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::KISS2>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

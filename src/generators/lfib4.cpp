@@ -59,7 +59,7 @@ bool fill_from_seed(LFIB4Object& g, PyObject* seed) {
 // Slots 0 to 255 from items 0 to 255 of `value`, each stored as it is read.
 bool load_table(LFIB4Object& g, PyObject* value) {
     for (Py_ssize_t i = 0; i < 256; ++i) {
-        Ref item = Ref::steal(item_at(value, i));
+        Ref item = item_at(value, i);
         if (!item || !to_word(item.get(), g.engine.t[i])) return false;
     }
     return true;
@@ -153,6 +153,7 @@ struct LFIB4Binding {
 
 }  // namespace
 
-PyTypeObject* prepare_lfib4() { return GeneratorType<LFIB4Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::LFIB4>() { return GeneratorType<LFIB4Binding>::prepare(); }
 
 }  // namespace ombrix::py

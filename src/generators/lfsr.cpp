@@ -1,7 +1,5 @@
 // The seed adjustment of the combined LFSR generators, and the two types.
-#include "lfsr.hpp"
-
-#include "../core/registry.hpp"
+#include "lfsr_binding.hpp"
 
 namespace ombrix::py {
 
@@ -14,32 +12,20 @@ constexpr Operation process_seed_operation{"ombrix.iterators._iterators_zinthe",
 // An absent seed becomes 12345; any other is reduced to its low 32 bits by
 // int(seed) & (2**32-1) and lifted by `minimum` when below it. Python's own
 // operators throughout, so `minimum` may be any object that supports them.
-PyObject* process_seed(PyObject* seed, PyObject* minimum) {
+Ref process_seed(PyObject* seed, PyObject* minimum) {
     const int absent = is_absent(seed);
-    if (absent < 0) return nullptr;
-    if (absent) {
-        Py_INCREF(integer<12345>());
-        return integer<12345>();
-    }
-    Ref as_int = Ref::steal(call_int(seed));
-    if (!as_int) return nullptr;
-    Ref value = Ref::steal(PyNumber_And(as_int.get(), integer<4294967295>()));
-    if (!value) return nullptr;
+    if (absent < 0) return Ref();
+    if (absent) return Ref::borrow(integer<ombrix::LFSR113::default_seed>());
+    Ref as_int = call_int(seed);
+    if (!as_int) return as_int;
+    Ref value = Ref::steal(PyNumber_And(as_int.get(), integer<all_ones>()));
+    if (!value) return value;
     Ref below = Ref::steal(PyObject_RichCompare(value.get(), minimum, Py_LT));
-    if (!below) return nullptr;
+    if (!below) return below;
     const int lift = truth_of(below.get());
-    if (lift < 0) return nullptr;
+    if (lift < 0) return Ref();
     if (lift) value = Ref::steal(PyNumber_InPlaceAdd(value.get(), minimum));
-    return value.release();
-}
-
-PyObject* minimum_object(word minimum) {
-    switch (minimum) {
-        case 2: return integer<2>();
-        case 8: return integer<8>();
-        case 16: return integer<16>();
-        default: return integer<128>();
-    }
+    return value;
 }
 
 constexpr char lfsr113_name[] = "ombrix.iterators._iterators_zinthe.LFSR113";
@@ -73,25 +59,27 @@ constexpr char lfsr88_doc[] =
 PyObject* lfsr_process_seed(PyObject*, PyObject* args, PyObject* kwds) {
     Arguments arguments;
     if (!bind_arguments("_lfsr_process_seed", process_seed_parameters, args, kwds, arguments))
-        return process_seed_operation.fail(__LINE__);
-    PyObject* result = process_seed(arguments[0], arguments[1]);
-    if (!result) return process_seed_operation.fail(__LINE__);
-    return result;
+        return process_seed_operation.fail();
+    Ref result = process_seed(arguments[0], arguments[1]);
+    if (!result) return process_seed_operation.fail();
+    return result.release();
 }
 
-bool seed_lfsr_component(word& component, PyObject* seed, word minimum) {
-    Ref process = Ref::steal(lookup_name(module_state.module, id(Id::lfsr_process_seed)));
+bool seed_lfsr_component(word& component, PyObject* seed, PyObject* minimum) {
+    Ref process = lookup_name(module_state.module, id(Id::lfsr_process_seed));
     if (!process) return false;
-    Ref result = Ref::steal(
-        PyObject_CallFunctionObjArgs(process.get(), seed, minimum_object(minimum), nullptr));
+    Ref result =
+        Ref::steal(PyObject_CallFunctionObjArgs(process.get(), seed, minimum, nullptr));
     return result && to_word(result.get(), component);
 }
 
-PyTypeObject* prepare_lfsr113() {
+template <>
+PreparedType prepare<TypeIndex::LFSR113>() {
     return GeneratorType<LfsrBinding<ombrix::LFSR113, lfsr113_name, lfsr113_doc>>::prepare();
 }
 
-PyTypeObject* prepare_lfsr88() {
+template <>
+PreparedType prepare<TypeIndex::LFSR88>() {
     return GeneratorType<LfsrBinding<ombrix::LFSR88, lfsr88_name, lfsr88_doc>>::prepare();
 }
 

@@ -1,6 +1,6 @@
 // MWC1: two 16-bit multiply-with-carry generators, the upper one shifted.
 #include "../core/registry.hpp"
-#include "mwc.hpp"
+#include "mwc_binding.hpp"
 
 #include <ombrix/mwc.hpp>
 
@@ -33,6 +33,7 @@ using Binding = MwcBinding<ombrix::MWC1, name, doc, seed_mwc16_pair>;
 
 }  // namespace
 
-PyTypeObject* prepare_mwc1() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::MWC1>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

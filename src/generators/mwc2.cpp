@@ -1,6 +1,6 @@
 // MWC2: two 16-bit multiply-with-carry generators, the upper one rotated.
 #include "../core/registry.hpp"
-#include "mwc.hpp"
+#include "mwc_binding.hpp"
 
 #include <ombrix/mwc.hpp>
 
@@ -22,6 +22,7 @@ using Binding = MwcBinding<ombrix::MWC2, name, doc, seed_mwc16_pair>;
 
 }  // namespace
 
-PyTypeObject* prepare_mwc2() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::MWC2>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

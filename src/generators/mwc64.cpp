@@ -1,6 +1,6 @@
 // MWC64: one multiply-with-carry generator with a 64-bit step.
 #include "../core/registry.hpp"
-#include "mwc.hpp"
+#include "mwc_binding.hpp"
 
 #include <ombrix/mwc.hpp>
 
@@ -18,6 +18,7 @@ using Binding = MwcBinding<ombrix::MWC64, name, doc, seed_mwc64_pair>;
 
 }  // namespace
 
-PyTypeObject* prepare_mwc64() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::MWC64>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

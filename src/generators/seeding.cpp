@@ -12,16 +12,13 @@ bool apply(int result, PyObject*& seed, PyObject* fallback) {
 }
 
 // The seed's low 32 bits as an integer object, or the default when absent.
-PyObject* reduced_seed(PyObject* seed, PyObject* fallback) {
+Ref reduced_seed(PyObject* seed, PyObject* fallback) {
     const int absent = is_absent(seed);
-    if (absent < 0) return nullptr;
-    if (absent) {
-        Py_INCREF(fallback);
-        return fallback;
-    }
-    Ref as_int = Ref::steal(call_int(seed));
-    if (!as_int) return nullptr;
-    return PyNumber_And(as_int.get(), integer<4294967295>());
+    if (absent < 0) return Ref();
+    if (absent) return Ref::borrow(fallback);
+    Ref as_int = call_int(seed);
+    if (!as_int) return as_int;
+    return Ref::steal(PyNumber_And(as_int.get(), integer<all_ones>()));
 }
 
 }  // namespace
@@ -43,25 +40,29 @@ bool default_if_absent_or_multiple(PyObject*& seed, PyObject* modulus, PyObject*
 }
 
 bool seed_mwc16_pair(word& upper, word& lower, PyObject* seed_upper, PyObject* seed_lower) {
-    return default_if_absent_or_multiple(seed_upper, integer<2422800383>(), integer<12345>()) &&
-           default_if_absent_or_multiple(seed_lower, integer<1179647999>(), integer<65437>()) &&
+    using ombrix::MWC1;
+    return default_if_absent_or_multiple(seed_upper, integer<ombrix::mwc16_upper_modulus>(),
+                                         integer<MWC1::default_upper>()) &&
+           default_if_absent_or_multiple(seed_lower, integer<ombrix::mwc16_lower_modulus>(),
+                                         integer<MWC1::default_lower>()) &&
            to_word_via_int(seed_upper, upper) && to_word_via_int(seed_lower, lower);
 }
 
 bool seed_mwc64_pair(word& upper, word& lower, PyObject* seed_upper, PyObject* seed_lower) {
-    Ref u = Ref::steal(reduced_seed(seed_upper, integer<7654321>()));
+    using ombrix::MWC64;
+    Ref u = reduced_seed(seed_upper, integer<MWC64::default_upper>());
     if (!u) return false;
-    Ref l = Ref::steal(reduced_seed(seed_lower, integer<521288629>()));
+    Ref l = reduced_seed(seed_lower, integer<MWC64::default_lower>());
     if (!l) return false;
-    Ref shifted = Ref::steal(PyNumber_Lshift(u.get(), integer<32>()));
+    Ref shifted = Ref::steal(PyNumber_Lshift(u.get(), integer<word_bits>()));
     if (!shifted) return false;
     Ref combined = Ref::steal(PyNumber_Add(shifted.get(), l.get()));
     if (!combined) return false;
-    const int degenerate = is_multiple_of(combined.get(), integer<3001190298811367423>());
+    const int degenerate = is_multiple_of(combined.get(), integer<ombrix::mwc64_modulus>());
     if (degenerate < 0) return false;
     if (degenerate) {
-        u = Ref::borrow(integer<7654321>());
-        l = Ref::borrow(integer<521288629>());
+        u = Ref::borrow(integer<MWC64::default_upper>());
+        l = Ref::borrow(integer<MWC64::default_lower>());
     }
     // Both lie in 0 to 2**32-1 already; `int` is not applied again.
     return to_word(u.get(), upper) && to_word(l.get(), lower);

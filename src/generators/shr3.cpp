@@ -1,6 +1,6 @@
 // SHR3: the 3-shift-register generator.
 #include "../core/registry.hpp"
-#include "single_word.hpp"
+#include "single_word_binding.hpp"
 
 namespace ombrix::py {
 namespace {
@@ -24,7 +24,7 @@ constexpr char field[] = "shr3";
 // Zero is a fixed point of the step, so it is replaced like an absent seed;
 // the test sees the seed before `int` truncates it (0.5 escapes it).
 bool replace_absent_or_zero(PyObject*& seed) {
-    return default_if_absent_or_zero(seed, integer<362436000>());
+    return default_if_absent_or_zero(seed, integer<ombrix::SHR3::default_seed>());
 }
 
 using Binding =
@@ -32,6 +32,7 @@ using Binding =
 
 }  // namespace
 
-PyTypeObject* prepare_shr3() { return GeneratorType<Binding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::SHR3>() { return GeneratorType<Binding>::prepare(); }
 
 }  // namespace ombrix::py

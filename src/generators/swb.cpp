@@ -5,10 +5,20 @@
 #include "../core/protocol.hpp"
 #include "../core/registry.hpp"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 
 namespace ombrix::py {
 namespace {
+
+// An LFIB4 object followed by the borrow, so that every LFIB4 operation
+// works on it unchanged.
+struct SWBObject {
+    LFIB4Object base;
+    std::uint8_t borrow;
+};
 
 // Calls LFIB4's method `name` (looked up on the LFIB4 type) on `self`.
 PyObject* call_lfib4(Id name, PyObject* self, PyObject* argument = nullptr) {
@@ -47,6 +57,20 @@ struct SWBBinding {
     static constexpr Parameters parameters{Parameters::optional, {Id::seed}};
     static constexpr bool iterable = false;  // LFIB4's __iter__ is inherited
     static constexpr bool own_seed = false;  // and so is its seed()
+    static constexpr TypeIndex base = TypeIndex::LFIB4;
+
+    // The engine is the table and index of the LFIB4 part, and the borrow.
+    struct Access {
+        using Engine = ombrix::SWB;
+        static Engine load(const Object& g) {
+            return Engine(g.base.engine.t, g.base.engine.c, g.borrow);
+        }
+        static void store(Object& g, const Engine& e) {
+            std::copy(std::begin(e.t), std::end(e.t), std::begin(g.base.engine.t));
+            g.base.engine.c = e.c;
+            g.borrow = e.borrow;
+        }
+    };
 
     static word step(Object& g) { return swb_step(g.base.engine.t, g.base.engine.c, g.borrow); }
 
@@ -86,6 +110,7 @@ struct SWBBinding {
 
 }  // namespace
 
-PyTypeObject* prepare_swb() { return GeneratorType<SWBBinding>::prepare(); }
+template <>
+PreparedType prepare<TypeIndex::SWB>() { return GeneratorType<SWBBinding>::prepare(); }
 
 }  // namespace ombrix::py

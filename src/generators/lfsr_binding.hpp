@@ -10,13 +10,14 @@
 
 #include <array>
 #include <cstddef>
+#include <utility>
 
 namespace ombrix::py {
 
 // Calls the module's current `_lfsr_process_seed` with the seed and the
-// component's minimum (2, 8, 16 or 128), and stores the word conversion of
-// the result.
-bool seed_lfsr_component(word& component, PyObject* seed, word minimum);
+// component's minimum (the module's integer 2, 8, 16 or 128), and stores the
+// word conversion of the result.
+bool seed_lfsr_component(word& component, PyObject* seed, PyObject* minimum);
 
 template <class Engine, const char* Name, const char* Doc>
 struct LfsrBinding {
@@ -36,12 +37,13 @@ struct LfsrBinding {
     static word step(Object& g) { return g.engine(); }
 
     // Component by component: a failure leaves the earlier ones reseeded.
+    // Each minimum is the engine's own, as the module's integer of that value.
     static bool initialise(Object& g, const Arguments& seeds) {
-        for (std::size_t i = 0; i < size; ++i)
-            if (!seed_lfsr_component(g.engine.z[i], seeds[static_cast<int>(i)],
-                                     Engine::components[i].minimum()))
-                return false;
-        return true;
+        return [&]<std::size_t... I>(std::index_sequence<I...>) {
+            return (seed_lfsr_component(g.engine.z[I], seeds[static_cast<int>(I)],
+                                        integer<Engine::components[I].minimum()>()) &&
+                    ...);
+        }(std::make_index_sequence<size>());
     }
 
     static PyObject* getstate(Object& g) { return word_tuple(g.engine.z, size); }

@@ -33,9 +33,9 @@ struct KissBinding {
         PyObject* cong = seeds[2];
         PyObject* shr3 = seeds[3];
         return SeedPair(g.engine.mwc_upper, g.engine.mwc_lower, seeds[0], seeds[1]) &&
-               default_if_absent(cong, integer<123456789>()) &&
+               default_if_absent(cong, integer<ombrix::Cong::default_seed>()) &&
                to_word_via_int(cong, g.engine.cong) &&
-               default_if_absent_or_zero(shr3, integer<362436000>()) &&
+               default_if_absent_or_zero(shr3, integer<ombrix::SHR3::default_seed>()) &&
                to_word_via_int(shr3, g.engine.shr3);
     }
 

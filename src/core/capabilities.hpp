@@ -1,0 +1,73 @@
+// What each generator type offers code outside its own module, as a table of
+// plain functions over its state: the bulk path today, jumps and vector
+// kernels later. The table hangs off the type object, in a capsule stored in
+// the type's own dictionary, so a consumer needs neither a list of the types
+// nor their object layouts: it walks an object's MRO to the first static
+// type that carries one.
+#pragma once
+
+#include <ombrix/engine.hpp>
+
+#include <Python.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace ombrix::py {
+
+using ombrix::word;
+
+// Engines are copied out of the object for a bulk call, into storage of this
+// size: the largest engine (a 256-word table and two bytes) fits.
+inline constexpr std::size_t max_engine_size = 1088;
+
+struct Capabilities {
+    static constexpr unsigned current_version = 1;
+
+    unsigned version;
+    unsigned index;  // the type's place in the registration order
+    std::size_t engine_size;
+    // Copies the object's state into an engine, and an engine back.
+    void (*load)(const PyObject* object, void* engine);
+    void (*store)(PyObject* object, const void* engine);
+    // Writes the engine's next `count` values to `out`, which need not be
+    // aligned; the engine is left after the last of them.
+    void (*generate)(void* engine, char* out, std::size_t count);
+};
+
+// The capsule's name, checked whenever it is opened, and the key it sits
+// under in the type's dictionary.
+inline constexpr char capabilities_capsule_name[] =
+    "ombrix.iterators._iterators_zinthe.capabilities";
+inline constexpr char capabilities_key[] = "__ombrix_capabilities__";
+
+// Writes `count` values of `engine` to `out`. The engine is a by-value
+// local, so the compiler keeps it in registers: no store to `out` can touch
+// it.
+template <class Engine>
+Engine write_words(Engine engine, char* out, std::size_t count) {
+    if (reinterpret_cast<std::uintptr_t>(out) % alignof(word) == 0) {
+        word* words = reinterpret_cast<word*>(out);
+        for (std::size_t i = 0; i < count; ++i) words[i] = engine();
+        return engine;
+    }
+    word chunk[1024];
+    while (count > 0) {
+        const std::size_t n = std::min<std::size_t>(count, 1024);
+        for (std::size_t i = 0; i < n; ++i) chunk[i] = engine();
+        std::memcpy(out, chunk, n * sizeof(word));
+        out += n * sizeof(word);
+        count -= n;
+    }
+    return engine;
+}
+
+template <class Engine>
+void generate_words(void* engine, char* out, std::size_t count) {
+    auto& state = *static_cast<Engine*>(engine);
+    state = write_words(state, out, count);
+}
+
+}  // namespace ombrix::py
