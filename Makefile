@@ -18,27 +18,29 @@ deps:
 	PY2=$(PY2) PY3=$(PY3) bash scripts/install-deps.sh
 
 # Builds the extension in place for both interpreters (and their debug
-# builds); our own sources must compile without a warning.
-build: deps
+# builds); our own sources must compile without a warning. Installs nothing:
+# `make deps` (or `make test`, `make demo`) does that.
+build:
 	@for py in $(PYTHONS) $(DEBUG_PYTHONS); do \
 	    echo "== building for $$py"; \
 	    OMBRIX_STRICT=1 $$py setup.py -q build_ext --inplace || exit 1; \
 	done
 
 # Every test: the engine headers alone, then the module on both interpreters.
-test: build build/test_engines
+test: deps build build/test_engines
 	PY2=$(PY2) PY3=$(PY3) PY2DBG=$(PY2DBG) PY3DBG=$(PY3DBG) bash scripts/run-tests.sh
 
 # The engine headers need no Python: this test program is built without it.
+# It reads the reference vectors it shares with the Python tests.
 build/test_engines: tests/cpp/test_engines.cpp include/ombrix/*.hpp
 	@mkdir -p build
-	$(CXX) $(CXXFLAGS_STRICT) $< -o $@ -lgtest_main -lgtest -pthread
+	$(CXX) $(CXXFLAGS_STRICT) -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread
 
 test-cpp: build/test_engines
 	build/test_engines
 
 # The main job: a few values of every generator, from both interpreters.
-demo: build
+demo: deps build
 	@for py in $(PYTHONS); do \
 	    echo "== $$($$py -c 'import sys; print(sys.version.split()[0])')"; \
 	    for name in $$($$py -m ombrix.iterators --list | cut -d' ' -f1); do \

@@ -1,12 +1,7 @@
 // Per-value cost of each engine header alone, next to the standard
 // library's std::mt19937 and std::minstd_rand, and of filling an array
 // (the work the bulk path does, without Python).
-#include <ombrix/cong.hpp>
-#include <ombrix/kiss.hpp>
-#include <ombrix/lagged.hpp>
-#include <ombrix/lfsr.hpp>
-#include <ombrix/mwc.hpp>
-#include <ombrix/shr3.hpp>
+#include <ombrix/catalogue.hpp>
 
 #include <benchmark/benchmark.h>
 
@@ -39,27 +34,15 @@ void BM_Fill(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(out.size()));
 }
 
-#define OMBRIX_BENCH(Engine)                                    \
-    BENCHMARK_TEMPLATE(BM_Step, Engine)->Name("step/" #Engine); \
-    BENCHMARK_TEMPLATE(BM_Fill, Engine)->Name("fill/" #Engine)
+#define OMBRIX_BENCH(Engine, Label)                            \
+    BENCHMARK_TEMPLATE(BM_Step, Engine)->Name("step/" #Label); \
+    BENCHMARK_TEMPLATE(BM_Fill, Engine)->Name("fill/" #Label);
+#define OMBRIX_BENCH_ENGINE(Name) OMBRIX_BENCH(ombrix::Name, Name)
 
-using mt19937 = std::mt19937;
-using minstd_rand = std::minstd_rand;
-using namespace ombrix;
-
-OMBRIX_BENCH(Cong);
-OMBRIX_BENCH(SHR3);
-OMBRIX_BENCH(MWC1);
-OMBRIX_BENCH(MWC2);
-OMBRIX_BENCH(MWC64);
-OMBRIX_BENCH(KISS);
-OMBRIX_BENCH(KISS2);
-OMBRIX_BENCH(LFIB4);
-OMBRIX_BENCH(SWB);
-OMBRIX_BENCH(LFSR113);
-OMBRIX_BENCH(LFSR88);
-OMBRIX_BENCH(mt19937);
-OMBRIX_BENCH(minstd_rand);
+// Every engine of the catalogue, then the standard library's.
+OMBRIX_GENERATORS(OMBRIX_BENCH_ENGINE)
+OMBRIX_BENCH(std::mt19937, mt19937)
+OMBRIX_BENCH(std::minstd_rand, minstd_rand)
 
 }  // namespace
 

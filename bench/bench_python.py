@@ -26,11 +26,10 @@ ROOT = os.path.dirname(HERE)
 sys.path[:0] = [ROOT, os.path.join(ROOT, "tests"),
                 os.path.join(ROOT, "build", "bench", os.path.basename(sys.executable))]
 
-import floor  # noqa: E402  (built by the benchmark into build/bench)
 import models  # noqa: E402
 from ombrix import iterators  # noqa: E402
 
-NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
+NAMES = iterators.GENERATORS
 BULK = 65536
 
 
@@ -85,6 +84,8 @@ def iterable(generator):
 
 
 def main():
+    import floor  # built by the benchmark into build/bench
+
     runner = pyperf.Runner()
     runner.metadata["description"] = "ombrix per-value costs"
     runner.bench_time_func("slot/floor", slot, floor.Floor())

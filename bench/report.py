@@ -5,6 +5,7 @@ of each interpreter and the Google Benchmark results of the engines.
 from __future__ import print_function
 
 import json
+import os
 import platform
 import subprocess
 import sys
@@ -12,8 +13,10 @@ import time
 
 import pyperf
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from ombrix.iterators import GENERATORS as NAMES  # noqa: E402
+
 BULK = 65536  # values per loop of the bulk benchmarks
-NAMES = ["Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88"]
 
 
 def ns(seconds):
@@ -37,7 +40,7 @@ def engines_table(path):
         seconds_per_item = 1.0 / row["items_per_second"]
         per_value[(kind, name)] = ns(seconds_per_item)
     lines = ["| engine | one value (ns) | array of 65536, per value (ns) | vs std::mt19937 |", "|---|---|---|---|"]
-    for name in NAMES + ["mt19937", "minstd_rand"]:
+    for name in list(NAMES) + ["mt19937", "minstd_rand"]:
         lines.append("| %s | %.2f | %.2f | %.2fx |" % (
             name, per_value[("step", name)], per_value[("fill", name)],
             per_value[("step", name)] / per_value[("step", "mt19937")]))
@@ -73,9 +76,9 @@ def python_table(path, engines):
             name, slot, slot / floor_slot, nxt, nxt / floor_next, bulk, slot / bulk, bulk / engine, plain))
     lines += [
         "",
-        "Worst over the eleven types: slot %.2fx the floor (goal 1.10x), next() %.2fx the floor's "
+        "Worst over the %d types: slot %.2fx the floor (goal 1.10x), next() %.2fx the floor's "
         "next() (goal 1.10x), bulk %.0fx faster than slot iteration (goal 20x), bulk %.2fx the "
-        "engine loop alone (goal 1.5x)." % (max(goals["slot"]), max(goals["next"]),
+        "engine loop alone (goal 1.5x)." % (len(NAMES), max(goals["slot"]), max(goals["next"]),
                                             min(goals["bulk speed-up"]), max(goals["bulk vs engine"])),
         "",
     ]

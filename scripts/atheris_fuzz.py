@@ -32,7 +32,7 @@ class Choices(object):
 def test_one_input(data):
     rng = Choices(data)
     before = fuzzing.Counter.calls
-    fuzzing.run(rng, rng.choice(fuzzing.NAMES), operations=rng.randint(1, 12))
+    fuzzing.run(rng, rng.choice(fuzzing.GENERATORS), operations=rng.randint(1, 12))
     # libFuzzer ends the process itself: report progress as it goes.
     if before // 50000 != fuzzing.Counter.calls // 50000:
         sys.stderr.write("atheris: %d hostile calls so far, no mismatch\n" % fuzzing.Counter.calls)

@@ -10,7 +10,8 @@ py=${1:-python3}
 # Fibonacci and subtract-with-borrow generators fail, the 32x32 binary rank
 # test that SHR3 fails, and a plain bit-frequency test.
 tests=("0 diehard_birthdays 100" "2 diehard_rank_32x32 20" "100 sts_monobit 50")
-generators=$("$py" -c 'from ombrix import iterators; print(" ".join(n for n in iterators.__all__ if n[0].isupper()))')
+generators=$("$py" -m ombrix.iterators --list | cut -d' ' -f1)
+[ -n "$generators" ] || { echo "$0: $py -m ombrix.iterators --list named no generator" >&2; exit 1; }
 
 echo "| generator | birthday spacings (diehard_birthdays) | 32x32 binary rank (diehard_rank_32x32) | bit frequency (sts_monobit) |"
 echo "|---|---|---|---|"

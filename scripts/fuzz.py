@@ -24,7 +24,7 @@ def main():
     started = time.time()
     generators = 0
     while fuzzing.Counter.calls < calls:
-        name = rng.choice(fuzzing.NAMES)
+        name = rng.choice(fuzzing.GENERATORS)
         fuzzing.run(rng, name, operations=rng.randint(1, 40))
         generators += 1
     print("python %s: %d hostile calls on %d generators, 0 mismatches, 0 crashes, %.0f s"

@@ -13,26 +13,15 @@ import copy
 import pickle
 from helpers import BadTruth, Claims
 from models import MODELS
+from ombrix.iterators import GENERATORS
 from ombrix.iterators import _iterators_zinthe as module
 
-NAMES = sorted(MODELS)
 INTERESTING = [
     0, 1, 2, 5, 7, 8, 16, 127, 128, 255, 256, 12345, 65437, 2 ** 31 - 1, 2 ** 31, 2 ** 32 - 1,
     2 ** 32, 2 ** 32 + 5, 2 ** 63, 2 ** 64, 2 ** 200, -1, -2, -2 ** 31, -2 ** 63, -2 ** 200,
     2422800383, 4845600766, -2422800383, 1179647999, 2359295998, 3538943997, 698769068,
     3001190298811367423, 2 ** 32 * 698769068 + 4294967295,
 ]
-FIELDS = {
-    "Cong": ["cong"], "SHR3": ["shr3"], "MWC1": ["mwc_upper", "mwc_lower"],
-    "MWC2": ["mwc_upper", "mwc_lower"], "MWC64": ["mwc_upper", "mwc_lower"],
-    "KISS": ["cong", "shr3", "mwc_upper", "mwc_lower"], "KISS2": ["cong", "shr3", "mwc_upper", "mwc_lower"],
-    "LFIB4": ["t", "c"], "SWB": ["t", "c", "borrow"], "LFSR113": ["z1", "z2", "z3", "z4"],
-    "LFSR88": ["z1", "z2", "z3"],
-}
-KEYWORDS = {
-    1: ["seed"], 2: ["seed_upper", "seed_lower"],
-    4: ["seed_mwc_upper", "seed_mwc_lower", "seed_cong", "seed_shr3"],
-}
 
 
 class Counter(object):
@@ -155,7 +144,7 @@ def value_maker(rng, depth=0):
     if kind == 16:
         return constant(BadTruth())
     if kind == 17:
-        name = rng.choice(NAMES)
+        name = rng.choice(GENERATORS)
         return lambda target: getattr(module, name)()
     if kind == 18 and depth < 2:
         return sequence_maker(rng, depth + 1, rng.randint(0, 5))
@@ -199,20 +188,17 @@ def table_maker(rng):
 
 
 def seeds_maker(rng, name):
-    count = MODELS[name].parameter_count
-    if not isinstance(count, int):
-        count = len(FIELDS[name])
-    given = rng.randint(0, count + (1 if rng.randint(0, 9) == 0 else 0))
+    model = MODELS[name]
+    names = model.parameter_names
+    given = rng.randint(0, len(names) + (1 if rng.randint(0, 9) == 0 else 0))
     makers = []
-    for _ in range(given):
-        if name in ("LFIB4", "SWB") and rng.randint(0, 2):
+    for index in range(given):
+        # One seed more than the type takes is made like the last one.
+        if names[min(index, len(names) - 1)] in model.table_parameters and rng.randint(0, 2):
             makers.append(table_maker(rng))
         else:
             makers.append(value_maker(rng))
-    use_keywords = rng.randint(0, 3) == 0 and count in KEYWORDS or (count == 3 and rng.randint(0, 3) == 0)
-    names = KEYWORDS.get(count, ["seed_z1", "seed_z2", "seed_z3", "seed_z4"][:count])
-    if count == 4 and name.startswith("LFSR"):
-        names = ["seed_z1", "seed_z2", "seed_z3", "seed_z4"]
+    use_keywords = rng.randint(0, 3) == 0
 
     def make(target):
         values = [m(target) for m in makers]
@@ -224,14 +210,15 @@ def seeds_maker(rng, name):
 
 
 def state_maker(rng, name):
-    if name in ("LFIB4", "SWB") and rng.randint(0, 3):
+    form = MODELS[name].state_form
+    if form.startswith("table") and rng.randint(0, 3):
         table = table_maker(rng)
-        if name == "LFIB4":
+        if form == "table":
             return table
         borrow = value_maker(rng)
         extra = rng.randint(0, 9) == 0
         return lambda target: (table(target), borrow(target)) + ((1,) if extra else ())
-    if name in ("KISS", "KISS2") and rng.randint(0, 3):
+    if form == "parts" and rng.randint(0, 3):
         parts = [sequence_maker(rng, 1, rng.choice([1, 2, 2, 3, 0])) for _ in range(rng.choice([3, 3, 3, 2, 4]))]
         as_list = rng.randint(0, 1)
         return lambda target: (list if as_list else tuple)(p(target) for p in parts)
@@ -262,7 +249,7 @@ def apply(rng, name, g, model):
         args, kwargs = make(g)
         real = outcome(lambda: g.seed(*args, **kwargs))
         margs, mkwargs = make(model)
-        expected = outcome(lambda: model_seed(model, name, margs, mkwargs))
+        expected = outcome(lambda: model_seed(model, margs, mkwargs))
         check(real, expected, "seed", args, kwargs)
         return "seed"
     if choice <= 6:
@@ -272,14 +259,14 @@ def apply(rng, name, g, model):
         check(real, expected, "setstate")
         return "setstate"
     if choice <= 8:
-        field = rng.choice(FIELDS[name])
-        make = table_maker(rng) if field == "t" and rng.randint(0, 2) else value_maker(rng)
+        field = rng.choice(model.field_names)
+        make = table_maker(rng) if field in model.table_fields and rng.randint(0, 2) else value_maker(rng)
         real = outcome(lambda: setattr(g, field, make(g)))
         expected = outcome(lambda: model.set_property(field, make(model)))
         check(real, expected, "set " + field)
         return "property"
     if choice == 9:
-        field = rng.choice(FIELDS[name] + (["mwc"] if "mwc_upper" in FIELDS[name] else []))
+        field = rng.choice(model.field_names + model.computed_fields)
         before = getattr(g, field)
         error = outcome(lambda: delattr(g, field))
         assert error in (NotImplementedError, AttributeError), error
@@ -295,13 +282,12 @@ def apply(rng, name, g, model):
     return "getstate"
 
 
-def model_seed(model, name, args, kwargs):
+def model_seed(model, args, kwargs):
     """The module's argument binding, then the model's seeding."""
-    limit = model.parameter_count
-    if len(args) > limit:
+    names = list(model.parameter_names)
+    if len(args) > len(names):
         raise TypeError("too many")
-    values = list(args) + [None] * (limit - len(args))
-    names = keyword_names(name)
+    values = list(args) + [None] * (len(names) - len(args))
     for key, value in kwargs.items():
         if key not in names or names.index(key) < len(args):
             raise TypeError("keyword")
@@ -309,19 +295,12 @@ def model_seed(model, name, args, kwargs):
     model.seed(*values)
 
 
-def keyword_names(name):
-    count = MODELS[name].parameter_count
-    if name.startswith("LFSR"):
-        return ["seed_z1", "seed_z2", "seed_z3", "seed_z4"][: len(FIELDS[name])]
-    return KEYWORDS[count]
-
-
 def check(real, expected, label, *details):
     assert real is expected, "%s: module raised %r, model %r %r" % (label, real, expected, details)
 
 
-def consistent(name, g, model):
-    for field in FIELDS[name]:
+def consistent(g, model):
+    for field in model.field_names:
         assert getattr(g, field) == model.fields[field], field
 
 
@@ -337,14 +316,14 @@ def new_pair(rng, name):
             continue
         margs, mkwargs = make(None)
         model = MODELS[name]()
-        model_seed(model, name, margs, mkwargs)
+        model_seed(model, margs, mkwargs)
         return g, model
     return kind(), MODELS[name]()
 
 
 def run(rng, name, operations):
     g, model = new_pair(rng, name)
-    consistent(name, g, model)
+    consistent(g, model)
     for _ in range(operations):
         apply(rng, name, g, model)
-        consistent(name, g, model)
+        consistent(g, model)

@@ -2,18 +2,13 @@
 count and shifts. Each test file sets the type and its vectors."""
 import pytest
 
-from helpers import LONG, fails, module, qualified, take
+from helpers import LONG, TypeCases, fails, module, take
 
 
-class LfsrCases(object):
-    kind = None
+class LfsrCases(TypeCases):
     minimums = None
-    default_outputs = None
     state_after_one_step = None
     first_output_from_minimums = None
-
-    def name(self, operation):
-        return qualified(self.kind.__name__, operation)
 
     @property
     def size(self):

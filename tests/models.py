@@ -5,7 +5,21 @@ objects that misbehave, and as the plain-Python speed reference.
 
 Each model holds its fields in `self.fields` (a dict keyed by property
 name) and offers seed(), next(), getstate(), setstate() and set_property()
-that raise what the real generator raises and store what it stores."""
+that raise what the real generator raises and store what it stores. Its
+class attributes describe the type for the tests that cover every type:
+
+    field_names       the state properties, in the order getstate() gives them
+    table_fields      those of them that hold a table of 256 words
+    computed_fields   read-only properties computed from the state
+    parameter_names   the seed keywords, in positional order
+    table_parameters  those of them that take a table of 256 words
+    state_form        what getstate() returns: "words" (a tuple of words),
+                      "parts" (a tuple per component), "table", or
+                      "table, borrow"
+    iterable          whether the type has __iter__
+    examples          seeds tests/test_models.py compares with the module
+
+MODELS has every model, by the name of the type it models."""
 import sys
 
 PY2 = sys.version_info[0] == 2
@@ -156,14 +170,18 @@ def seed_mwc64_pair(seed_upper, seed_lower):
 
 
 class Model(object):
-    fields_in_state = ()
+    table_fields = ()
+    computed_fields = ()
+    table_parameters = ()
+    state_form = "words"
+    iterable = True
 
     def __init__(self, *seeds):
         self.fields = dict((name, 0) for name in self.field_names)
         self.seed(*seeds)
 
     def seed(self, *seeds):
-        seeds = seeds + (None,) * (self.parameter_count - len(seeds))
+        seeds = seeds + (None,) * (len(self.parameter_names) - len(seeds))
         for name, value in self.seeding(*seeds):
             self.fields[name] = value
 
@@ -180,7 +198,8 @@ class Model(object):
 
 class Cong(Model):
     field_names = ("cong",)
-    parameter_count = 1
+    parameter_names = ("seed",)
+    examples = [(), (0,), (4294967295,), ("99",)]
 
     def seeding(self, seed):
         yield "cong", to_word_via_int(default_if(absent(seed), seed, 123456789))
@@ -192,7 +211,8 @@ class Cong(Model):
 
 class SHR3(Model):
     field_names = ("shr3",)
-    parameter_count = 1
+    parameter_names = ("seed",)
+    examples = [(), (0,), (1,), (0.5,)]
 
     def seeding(self, seed):
         yield "shr3", to_word_via_int(default_if(absent(seed) or truth(seed == 0), seed, 362436000))
@@ -204,7 +224,9 @@ class SHR3(Model):
 
 class MWC1(Model):
     field_names = ("mwc_upper", "mwc_lower")
-    parameter_count = 2
+    computed_fields = ("mwc",)
+    parameter_names = ("seed_upper", "seed_lower")
+    examples = [(), (2, 1), (0, 7), (4294967295, 4294967295)]
     output = staticmethod(mwc1_output)
 
     def seeding(self, seed_upper, seed_lower):
@@ -220,10 +242,13 @@ class MWC1(Model):
 
 
 class MWC2(MWC1):
+    examples = [(), (2, 1), (0.5, 1)]
     output = staticmethod(mwc2_output)
 
 
 class MWC64(MWC1):
+    examples = [(), (1, 0), (-1, -1), (0, 5)]
+
     def seeding(self, seed_upper, seed_lower):
         return seed_mwc64_pair(seed_upper, seed_lower)
 
@@ -238,7 +263,11 @@ class MWC64(MWC1):
 
 class KISS(Model):
     field_names = ("cong", "shr3", "mwc_upper", "mwc_lower")
-    parameter_count = 4
+    computed_fields = ("mwc",)
+    parameter_names = ("seed_mwc_upper", "seed_mwc_lower", "seed_cong", "seed_shr3")
+    state_form = "parts"
+    iterable = False
+    examples = [(), (1, 2, 3, 4), (0, 0, 0, 0)]
     pair = staticmethod(seed_mwc16_pair)
 
     def seeding(self, seed_mwc_upper, seed_mwc_lower, seed_cong, seed_shr3):
@@ -275,6 +304,7 @@ class KISS(Model):
 
 
 class KISS2(KISS):
+    examples = [(), (1, 2, 3, 4), (0, 5)]
     pair = staticmethod(seed_mwc64_pair)
 
     def step_mwc(self):
@@ -293,8 +323,13 @@ def kiss_table():
     return [kiss.next() for _ in range(256)]
 
 
-class LFIB4(object):
-    parameter_count = 1
+class LFIB4(Model):
+    field_names = ("t", "c")
+    table_fields = ("t",)
+    parameter_names = ("seed",)
+    table_parameters = ("seed",)
+    state_form = "table"
+    examples = [(), (list(range(256)),), ([4294967295] * 256,)]
 
     def __init__(self, seed=None):
         self.t = [0] * 256
@@ -347,6 +382,10 @@ class LFIB4(object):
 
 
 class SWB(LFIB4):
+    field_names = ("t", "c", "borrow")
+    state_form = "table, borrow"
+    examples = [(), (list(range(256)),), (list(range(255, -1, -1)),)]
+
     def __init__(self, seed=None):
         self.borrow = 0
         LFIB4.__init__(self, seed)
@@ -392,15 +431,10 @@ LFSR88_COMPONENTS = ((13, 19, 12, 0xFFFFFFFE), (2, 25, 4, 0xFFFFFFF8), (3, 11, 1
 
 class LFSR113(Model):
     components = LFSR113_COMPONENTS
+    field_names = ("z1", "z2", "z3", "z4")
+    parameter_names = ("seed_z1", "seed_z2", "seed_z3", "seed_z4")
+    examples = [(), (0, 0, 0, 0), (-1, 7, "9", 2.5)]
     process_seed = staticmethod(lfsr_process_seed)
-
-    @property
-    def field_names(self):
-        return tuple("z%d" % (i + 1) for i in range(len(self.components)))
-
-    @property
-    def parameter_count(self):
-        return len(self.components)
 
     def seeding(self, *seeds):
         for i, (seed, (_, _, _, mask)) in enumerate(zip(seeds, self.components)):
@@ -419,9 +453,16 @@ class LFSR113(Model):
 
 class LFSR88(LFSR113):
     components = LFSR88_COMPONENTS
+    field_names = ("z1", "z2", "z3")
+    parameter_names = ("seed_z1", "seed_z2", "seed_z3")
+    examples = [(), (0, 0, 0), (1, 7, 15)]
 
 
-MODELS = {
-    "Cong": Cong, "SHR3": SHR3, "MWC1": MWC1, "MWC2": MWC2, "MWC64": MWC64, "KISS": KISS,
-    "KISS2": KISS2, "LFIB4": LFIB4, "SWB": SWB, "LFSR113": LFSR113, "LFSR88": LFSR88,
-}
+def models(base=Model):
+    for model in base.__subclasses__():
+        yield model
+        for subclass in models(model):
+            yield subclass
+
+
+MODELS = dict((model.__name__, model) for model in models())

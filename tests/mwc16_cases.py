@@ -2,18 +2,13 @@
 enters the output. Each test file sets the type and its output vectors."""
 import pytest
 
-from helpers import LONG, Claims, fails, qualified, take
+from helpers import LONG, Claims, TypeCases, fails, take
 
 NEGATIVE = "can't convert negative value to unsigned long"
 
 
-class Mwc16Cases(object):
-    kind = None
-    default_outputs = None  # of the default seeds
+class Mwc16Cases(TypeCases):
     output_2_1 = None  # first output after seeding (2, 1)
-
-    def name(self, operation):
-        return qualified(self.kind.__name__, operation)
 
     @pytest.mark.parametrize(
         "seeds",

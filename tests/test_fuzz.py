@@ -13,7 +13,7 @@ import fuzzing
 EXAMPLES = int(os.environ.get("OMBRIX_FUZZ_EXAMPLES", "25"))
 
 
-@pytest.mark.parametrize("name", fuzzing.NAMES)
+@pytest.mark.parametrize("name", fuzzing.GENERATORS)
 @settings(max_examples=EXAMPLES, deadline=None,
           suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large, HealthCheck.filter_too_much])
 @given(rng=st.randoms())

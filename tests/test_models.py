@@ -1,29 +1,32 @@
 """The plain-Python models agree with the module, seed for seed and value for value."""
 import pytest
 
-from helpers import module, take
+from helpers import VECTORS, module, take
 from models import MODELS
-
-SEEDS = {
-    "Cong": [(), (0,), (4294967295,), ("99",)],
-    "SHR3": [(), (0,), (1,), (0.5,)],
-    "MWC1": [(), (2, 1), (0, 7), (4294967295, 4294967295)],
-    "MWC2": [(), (2, 1), (0.5, 1)],
-    "MWC64": [(), (1, 0), (-1, -1), (0, 5)],
-    "KISS": [(), (1, 2, 3, 4), (0, 0, 0, 0)],
-    "KISS2": [(), (1, 2, 3, 4), (0, 5)],
-    "LFIB4": [(), (list(range(256)),), ([4294967295] * 256,)],
-    "SWB": [(), (list(range(256)),), (list(range(255, -1, -1)),)],
-    "LFSR113": [(), (0, 0, 0, 0), (-1, 7, "9", 2.5)],
-    "LFSR88": [(), (0, 0, 0), (1, 7, 15)],
-}
+from ombrix.iterators import GENERATORS
 
 
-@pytest.mark.parametrize("name", sorted(MODELS))
+@pytest.mark.parametrize("name", GENERATORS)
 def test_model_matches_module(name):
-    for seeds in SEEDS[name]:
+    for seeds in MODELS[name].examples:
         g = getattr(module, name)(*seeds)
         model = MODELS[name](*seeds)
         assert model.getstate() == g.getstate()
         assert [model.next() for _ in range(600)] == take(g, 600)
         assert model.getstate() == g.getstate()
+
+
+def vector_id(key):
+    name, seeds = key
+    return "%s(%s)" % (name, ", ".join("%d..%d" % (s[0], s[-1]) if isinstance(s, tuple) else str(s) for s in seeds))
+
+
+KEYS = sorted(VECTORS, key=vector_id)
+
+
+@pytest.mark.parametrize("name, seeds", KEYS, ids=[vector_id(key) for key in KEYS])
+def test_reference_vectors(name, seeds):
+    values = VECTORS[name, seeds]
+    model = MODELS[name](*seeds)
+    assert [model.next() for _ in values] == values
+    assert take(getattr(module, name)(*seeds), len(values)) == values

@@ -4,7 +4,6 @@ from ombrix.iterators import MWC1
 
 class TestMWC1(Mwc16Cases):
     kind = MWC1
-    default_outputs = [496357136, 987454260, 585625887]
     output_2_1 = 550651472
 
     def test_documentation_formulas(self):

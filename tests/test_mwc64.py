@@ -1,6 +1,6 @@
 import pytest
 
-from helpers import Claims, fails, qualified, take
+from helpers import Claims, fails, qualified, reference, take
 from ombrix.iterators import MWC64
 
 DEFAULT = (7654321, 521288629)
@@ -10,7 +10,7 @@ NEGATIVE = "can't convert negative value to unsigned long"
 def test_default_seeds():
     for g in (MWC64(), MWC64(None, None), MWC64(Claims(True), Claims(True))):
         assert g.getstate() == DEFAULT
-        assert take(g, 3) == [1712429826, 1261082938, 641990447]
+        assert take(g, 3) == reference("MWC64")
         assert g.mwc_upper == 84810976 or g.getstate() != DEFAULT
 
 
@@ -55,7 +55,7 @@ def test_seeds_are_reduced_to_32_bits(seeds, state):
 def test_step_vectors():
     assert take(MWC64(1, 0), 3) == [1, 698769069, 1432322281]
     g = MWC64(-1, -1)
-    assert next(g) == 3596198226
+    assert next(g) == reference("MWC64", 4294967295, 4294967295)[0]
     assert g.mwc_upper == 698769069
 
 

@@ -3,7 +3,7 @@ with MemoryError, leave the state their rules allow, and never crash."""
 import pytest
 
 from helpers import module, take
-from models import MODELS
+from ombrix.iterators import GENERATORS
 
 try:
     import _testcapi
@@ -11,8 +11,6 @@ try:
     _testcapi.set_nomemory
 except (ImportError, AttributeError):
     pytestmark = pytest.mark.skip(reason="needs _testcapi.set_nomemory")
-
-NAMES = sorted(MODELS)
 
 
 def without_memory(function, start=0):
@@ -27,7 +25,7 @@ def without_memory(function, start=0):
     return False
 
 
-@pytest.mark.parametrize("name", NAMES)
+@pytest.mark.parametrize("name", GENERATORS)
 def test_next_fails_after_advancing(name):
     kind = getattr(module, name)
     g, reference = kind(), kind()
@@ -40,7 +38,7 @@ def test_next_fails_after_advancing(name):
     assert take(g, 5) == take(reference, 5)
 
 
-@pytest.mark.parametrize("name", NAMES)
+@pytest.mark.parametrize("name", GENERATORS)
 def test_getstate_fails_without_changing_state(name):
     g = getattr(module, name)()
     take(g, 3)
@@ -50,7 +48,7 @@ def test_getstate_fails_without_changing_state(name):
         assert g.getstate() == saved
 
 
-@pytest.mark.parametrize("name", NAMES)
+@pytest.mark.parametrize("name", GENERATORS)
 def test_construction_and_seeding_fail_cleanly(name):
     kind = getattr(module, name)
     for start in range(0, 40, 2):

@@ -1,6 +1,6 @@
 import pytest
 
-from helpers import NATIVE, fails, qualified, take
+from helpers import NATIVE, fails, qualified, reference, take
 from ombrix.iterators import LFIB4, SWB
 
 RANGE = tuple(range(256))
@@ -14,7 +14,7 @@ def test_default_table_is_lfib4s(seed):
     outputs = []
     for _ in range(3):
         outputs.append((next(g), g.borrow))
-    assert outputs == [(2898455533, 1), (692612196, 0), (2383284696, 0)]
+    assert outputs == list(zip(reference("SWB"), [1, 0, 0]))
 
 
 def test_is_a_subtype_of_lfib4():
@@ -24,7 +24,7 @@ def test_is_a_subtype_of_lfib4():
     assert iter(g) is g
     assert "seed" not in SWB.__dict__ and "t" not in SWB.__dict__
     assert g.seed(RANGE) is None
-    assert take(g, 3) == [15, 15, 15]
+    assert take(g, 3) == reference("SWB", RANGE)
 
 
 def test_table_vectors():

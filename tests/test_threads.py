@@ -9,8 +9,8 @@ import pytest
 
 from helpers import module, take
 from models import MODELS
+from ombrix.iterators import GENERATORS
 
-NAMES = sorted(MODELS)
 STEPS = 2000
 
 
@@ -36,9 +36,10 @@ class Yielding(object):
 
 
 def seeds_for(name):
-    table = [Yielding(i) for i in range(256)]
-    return {"LFIB4": (table,), "SWB": (table,)}.get(name, tuple(Yielding(v + 1000) for v in range(4))[
-        : {"Cong": 1, "SHR3": 1, "MWC1": 2, "MWC2": 2, "MWC64": 2, "LFSR88": 3}.get(name, 4)])
+    """A full set of seeds, each letting other threads run as it is read."""
+    model = MODELS[name]
+    return tuple([Yielding(i) for i in range(256)] if parameter in model.table_parameters else Yielding(v + 1000)
+                 for v, parameter in enumerate(model.parameter_names))
 
 
 @pytest.fixture(autouse=True)
@@ -74,14 +75,14 @@ def test_separate_generators_match_their_single_threaded_sequences():
             results[name] = (values, take(g, 10))
         return draw
 
-    run_threads([work(name) for name in NAMES])
-    for name in NAMES:
+    run_threads([work(name) for name in GENERATORS])
+    for name in GENERATORS:
         expected = take(getattr(module, name)(*seeds_for(name)), STEPS)
         assert results[name][0] == expected
         assert results[name][1] == expected[:10]
 
 
-@pytest.mark.parametrize("name", NAMES)
+@pytest.mark.parametrize("name", GENERATORS)
 def test_shared_generator_steps_are_never_torn(name):
     g = getattr(module, name)()
     drawn = []
@@ -97,7 +98,7 @@ def test_shared_generator_steps_are_never_torn(name):
     assert g.getstate() == reference.getstate()
 
 
-@pytest.mark.parametrize("name", NAMES)
+@pytest.mark.parametrize("name", GENERATORS)
 def test_reseeding_while_others_draw(name):
     g = getattr(module, name)()
     stop = []
@@ -116,11 +117,6 @@ def test_reseeding_while_others_draw(name):
     run_threads([draw, draw, reseed])
     # Whatever state it was left in, it continues as its model does.
     model = MODELS[name]()
-    for field, value in zip(sorted(model.fields), [getattr(g, f) for f in sorted(model.fields)]):
-        if field == "t":
-            model.t = list(value)
-        elif field in ("c", "borrow"):
-            setattr(model, field, value)
-        else:
-            model.fields[field] = value
+    for field in model.field_names:
+        model.set_property(field, getattr(g, field))
     assert take(g, 50) == [model.next() for _ in range(50)]

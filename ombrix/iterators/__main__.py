@@ -27,7 +27,7 @@ import sys
 
 from ombrix import iterators
 
-GENERATORS = [name for name in iterators.__all__ if name[0].isupper()]
+GENERATORS = iterators.GENERATORS
 CHUNK = 65536
 # Integer literals as both interpreters read them alike: ASCII digits only, no
 # underscores, no spaces, one sign at most.
