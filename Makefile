@@ -27,17 +27,21 @@ build:
 	done
 
 # Every test: the engine headers alone, then the module on both interpreters.
-test: deps build build/test_engines
+test: deps build $(CPP_TESTS)
 	PY2=$(PY2) PY3=$(PY3) PY2DBG=$(PY2DBG) PY3DBG=$(PY3DBG) bash scripts/run-tests.sh
 
-# The engine headers need no Python: this test program is built without it.
-# It reads the reference vectors it shares with the Python tests.
-build/test_engines: tests/cpp/test_engines.cpp include/ombrix/*.hpp
+# The engine headers need no Python: these test programs are built without
+# it. They read the reference vectors they share with the Python tests.
+CPP_TESTS = $(patsubst tests/cpp/%.cpp,build/%,$(wildcard tests/cpp/test_*.cpp))
+build/test_%: tests/cpp/test_%.cpp include/ombrix/*.hpp
 	@mkdir -p build
 	$(CXX) $(CXXFLAGS_STRICT) -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread
 
-test-cpp: build/test_engines
-	build/test_engines
+# The C++ tests alone, then the library as a C++ user installs it (CMake
+# package, pkg-config file, ctest).
+test-cpp: $(CPP_TESTS)
+	@for t in $(CPP_TESTS); do $$t --gtest_brief=1 || exit 1; done
+	bash tests/consumer/run.sh
 
 # The main job: a few values of every generator, from both interpreters.
 demo: deps build
@@ -81,13 +85,15 @@ bench: build
 	@mkdir -p build/bench
 	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_engines.cpp -o build/bench_engines -lbenchmark -pthread
 	build/bench_engines --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/engines.json > /dev/null
+	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_jump.cpp -o build/bench_jump -lbenchmark -pthread
+	build/bench_jump --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/jumps.json > /dev/null
 	@for py in $(PYTHONS); do \
 	    name=$$(basename $$py); \
 	    (cd bench && $$py setup_floor.py -q build_ext --build-lib ../build/bench/$$name --build-temp ../build/bench/tmp-$$name) || exit 1; \
 	    rm -f build/bench/$$name.json; \
 	    $$py bench/bench_python.py --fast --processes 6 --quiet -o build/bench/$$name.json || exit 1; \
 	done
-	$(PY3) bench/report.py build/bench/engines.json $(foreach py,$(PYTHONS),build/bench/$(notdir $(py)).json) > docs/benchmarks.md
+	$(PY3) bench/report.py build/bench/engines.json build/bench/jumps.json $(foreach py,$(PYTHONS),build/bench/$(notdir $(py)).json) > docs/benchmarks.md
 	@grep -E '^Worst' docs/benchmarks.md
 
 # A few quick dieharder tests on every generator, fed by the raw stream.

@@ -3,7 +3,8 @@
 #   python2.7 setup.py build_ext --inplace
 #   python3 setup.py build_ext --inplace
 #
-# leave both extension modules side by side in ombrix/iterators/.
+# leave both extension modules side by side in ombrix/iterators/; `pip
+# install .` and `python -m build` make a wheel. The metadata is in setup.cfg.
 import glob
 import os
 import sys
@@ -11,6 +12,7 @@ import sysconfig
 
 from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
+from setuptools.command.build_py import build_py
 
 
 class BuildExt(build_ext):
@@ -23,6 +25,19 @@ class BuildExt(build_ext):
         build_ext.build_extensions(self)
 
 
+class BuildPy(build_py):
+    """Ships the C++ engine headers inside the package, where
+    ombrix.get_include() finds them once installed."""
+
+    def run(self):
+        build_py.run(self)
+        target = os.path.join(self.build_lib, "ombrix", "include", "ombrix")
+        self.mkpath(target)
+        for header in sorted(glob.glob(os.path.join(here, "include", "ombrix", "*.hpp"))):
+            self.copy_file(header, os.path.join(target, os.path.basename(header)))
+
+
+here = os.path.dirname(os.path.abspath(__file__))
 python_include = sysconfig.get_config_var("INCLUDEPY")
 compile_args = [
     "-std=c++20",
@@ -34,6 +49,8 @@ compile_args = [
     # headers so that their warnings stay quiet and ours stay loud.
     "-isystem",
     python_include,
+    # Only the module entry points are exported.
+    "-fvisibility=hidden",
 ]
 # Debian's Python 2 debug headers are links to the release ones, which then
 # find the release configuration: say which build this is.
@@ -43,7 +60,6 @@ if os.environ.get("OMBRIX_STRICT"):
     compile_args.append("-Werror")
 compile_args += os.environ.get("OMBRIX_EXTRA_CFLAGS", "").split()
 
-here = os.path.dirname(os.path.abspath(__file__))
 
 
 def sources_in(*folders):
@@ -70,15 +86,10 @@ def extension(name, sources):
 
 
 setup(
-    name="ombrix",
-    version="0.1.0",
-    description="Classic 32-bit pseudo-random number generators as Python iterators",
-    packages=["ombrix", "ombrix.iterators"],
     ext_modules=[
         extension("ombrix.iterators._iterators_zinthe", sources_in("core", "generators")),
-        # The bulk path reads the generators' fields; it shares their layout.
+        # The bulk path reaches the generators through their capabilities.
         extension("ombrix.iterators._bulk", sources_in("bulk")),
     ],
-    cmdclass={"build_ext": BuildExt},
-    zip_safe=False,
+    cmdclass={"build_ext": BuildExt, "build_py": BuildPy},
 )

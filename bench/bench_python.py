@@ -8,8 +8,10 @@ model of the same generator.
 Benchmarks are named KIND/SUBJECT: KIND is "slot" (the iterator slot alone,
 collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
 call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
-or "python" (the plain-Python model's next()). A "bulk" loop is one fill
-of 65536 values."""
+"python" (the plain-Python model's next()), "jump" (one
+ombrix.iterators.advance(g, n) call by a 64-bit n; SWB, which steps, by
+JUMP_STEPS) or "call" (an ordinary method call, g.__next__(), for scale). A
+"bulk" loop is one fill of 65536 values."""
 import collections
 import itertools
 import os
@@ -31,6 +33,8 @@ from ombrix import iterators  # noqa: E402
 
 NAMES = iterators.GENERATORS
 BULK = 65536
+JUMP = 0x9E3779B97F4A7C15  # a 64-bit count with bits all over
+JUMP_STEPS = 10000  # SWB's jumps step: its count, per jump
 
 
 def slot(loops, g):
@@ -74,6 +78,14 @@ def bulk(loops, g):
     return pyperf.perf_counter() - start
 
 
+def jumps(loops, g, n):
+    advance = iterators.advance
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        advance(g, n)
+    return pyperf.perf_counter() - start
+
+
 def iterable(generator):
     """KISS and KISS2 have no __iter__; a subclass that only adds one keeps
     their iterator slot, so islice drives the same step as for the others."""
@@ -93,12 +105,14 @@ def main():
     rng = random.Random(1)
     runner.bench_time_func("slot/getrandbits", getrandbits_slot, rng)
     runner.bench_time_func("next/getrandbits", calls, lambda: rng.getrandbits(32))
+    runner.bench_time_func("call/method", calls, iterators.Cong().__next__)
     for name in NAMES:
         kind = getattr(iterators, name)
         runner.bench_time_func("slot/" + name, slot, iterable(kind()))
         runner.bench_time_func("next/" + name, nexts, kind())
         runner.bench_time_func("bulk/" + name, bulk, kind())
         runner.bench_time_func("python/" + name, calls, models.MODELS[name]().next)
+        runner.bench_time_func("jump/" + name, jumps, kind(), JUMP_STEPS if name == "SWB" else JUMP)
 
 
 if __name__ == "__main__":

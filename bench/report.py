@@ -1,7 +1,7 @@
 """Writes docs/benchmarks.md from one `make bench` run: the pyperf results
 of each interpreter and the Google Benchmark results of the engines.
 
-    python3 bench/report.py ENGINES.json PYTHON.json... > docs/benchmarks.md"""
+    python3 bench/report.py ENGINES.json JUMPS.json PYTHON.json... > docs/benchmarks.md"""
 from __future__ import print_function
 
 import json
@@ -85,8 +85,55 @@ def python_table(path, engines):
     return lines
 
 
+# One jump by a random 64-bit count, in C++: the goal for each type (ns).
+JUMP_GOALS = {"Cong": 1000, "SHR3": 1000, "MWC1": 1000, "MWC2": 1000, "MWC64": 1000, "KISS": 2000,
+              "KISS2": 2000, "LFSR113": 2000, "LFSR88": 2000, "LFIB4": 300000}
+
+
+def jumps_table(path, python_paths):
+    """One jump, in C++ and through advance() from each interpreter, with what
+    advance() adds next to an ordinary method call."""
+    data = json.load(open(path))
+    cpp = {}
+    for row in data["benchmarks"]:
+        kind, name = row["name"].split("/", 1)
+        if "items_per_second" in row:
+            cpp[(kind, name)] = ns(1.0 / row["items_per_second"])
+        else:
+            cpp[(kind, name)] = row["cpu_time"] if row.get("time_unit") == "ns" else \
+                row["cpu_time"] * {"us": 1e3, "ms": 1e6, "s": 1e9}[row["time_unit"]]
+    suites = [pyperf.BenchmarkSuite.load(p) for p in python_paths]
+    means = [dict((b.get_name(), ns(b.mean())) for b in suite.get_benchmarks()) for suite in suites]
+    versions = [suite.get_benchmarks()[0].get_metadata().get("python_version", "?") for suite in suites]
+    header = "| type | C++ forward (ns) | goal (ns) | C++ back (ns) | C++ 320-bit count (ns) |"
+    rule = "|---|---|---|---|---|"
+    for version in versions:
+        header += " advance() on %s (ns) | added to C++ / method call |" % version
+        rule += "---|---|"
+    lines = [header, rule]
+    for name in NAMES:
+        if name == "SWB":
+            per_step = cpp.get(("back-and-forth-per-step", "SWB"))
+            row = "| SWB | steps: %.2f per step | (stepping) | %.2f per step | - |" % (per_step, per_step)
+            for mean in means:
+                step = mean["jump/SWB"] / 10000
+                row += " %.2f per step | - |" % step
+            lines.append(row)
+            continue
+        forward = cpp[("forward", name)]
+        row = "| %s | %.0f | %d | %.0f | %.0f |" % (name, forward, JUMP_GOALS[name], cpp[("back", name)],
+                                                 cpp[("forward-320-bit", name)])
+        for mean in means:
+            python = mean["jump/" + name]
+            row += " %.0f | %.2fx |" % (python, (python - forward) / mean["call/method"])
+        lines.append(row)
+    lines += ["", "Method call, for scale (`g.__next__()` of a Cong): " + ", ".join(
+        "%.1f ns on %s" % (mean["call/method"], version) for mean, version in zip(means, versions)) + ".", ""]
+    return lines
+
+
 def main():
-    engines_path, python_paths = sys.argv[1], sys.argv[2:]
+    engines_path, jumps_path, python_paths = sys.argv[1], sys.argv[2], sys.argv[3:]
     engine_lines, engines = engines_table(engines_path)
     out = [
         "# Benchmarks",
@@ -134,6 +181,11 @@ def main():
         "",
     ]
     out += ["## C++ engines (Google Benchmark, g++ -O2)", ""] + engine_lines + [""]
+    out += ["## Jumps", "",
+            "One jump by a random 64-bit count (`build/bench_jump`, Google Benchmark), and one",
+            "`advance(g, n)` call from Python by a fixed 64-bit n (SWB: 10,000 steps, per step).",
+            "\"Added\" is what advance() costs beyond the C++ jump, in units of one ordinary method",
+            "call (goal: at most 1).", ""] + jumps_table(jumps_path, python_paths)
     print("\n".join(out))
 
 

@@ -15,8 +15,8 @@ need_apt=()
 # The debug interpreters, valgrind and the Debian test tools serve the
 # reference-count and memory checks; Google Benchmark and dieharder the
 # benchmarks and the statistical runs.
-for pkg in g++ make libgtest-dev libbenchmark-dev dieharder valgrind python2.7-dev python-setuptools python2.7-dbg \
-           python3.11-dbg python3-setuptools python3-pytest python3-hypothesis; do
+for pkg in g++ make cmake pkg-config libgtest-dev libbenchmark-dev dieharder valgrind python2.7-dev \
+           python-setuptools python2.7-dbg python3.11-dbg python3-setuptools python3-pytest python3-hypothesis; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
         || need_apt+=("$pkg")
 done
@@ -35,8 +35,9 @@ if [ ${#need_apt[@]} -gt 0 ]; then
 fi
 
 # Test tools for Python 3.
-"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf' 2>/dev/null ||
-    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris numpy pyperf
+# (build and mypy for the packaging and typing tests).
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, build, mypy' 2>/dev/null ||
+    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris numpy pyperf build mypy
 
 
 # Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
@@ -50,11 +51,20 @@ if ! "$PY2" -m pip --version >/dev/null 2>&1; then
 fi
 # pytest 4.6, hypothesis 4.57, numpy 1.16 and pyperf 1.7 are the last
 # releases for Python 2.7.
-"$PY2" -c 'import pytest, hypothesis, numpy, pyperf' 2>/dev/null ||
-    { "$PY2" -m pip install -q 'pytest==4.6.11' 'hypothesis==4.57.1' 'numpy==1.16.6' 'pyperf==1.7.1' 2>&1 |
-        grep -v -E 'DEPRECATION|ignored' || true; }
+# virtualenv 20.15 is the last that runs on 2.7 (for the packaging test).
+"$PY2" -c 'import pytest, hypothesis, numpy, pyperf, virtualenv' 2>/dev/null ||
+    { "$PY2" -m pip install -q 'pytest==4.6.11' 'hypothesis==4.57.1' 'numpy==1.16.6' 'pyperf==1.7.1' \
+        'virtualenv<20.16' 2>&1 | grep -v -E 'DEPRECATION|ignored' || true; }
+
+# The other CPython 3 releases that pyenv has (3.7 to 3.13): what building
+# and the suite need, each from its own pip.
+for py in $(bash scripts/other-pythons.sh "$PY3"); do
+    "$py" -c 'import pytest, hypothesis, setuptools' 2>/dev/null ||
+        "$py" -m pip install -q pytest hypothesis setuptools 2>&1 | grep -v -E 'WARNING|notice' || true
+    "$py" -c 'import pytest, hypothesis, setuptools'
+done
 # Fail here, not in the tests, if anything above did not take.
-"$PY2" -c 'import pytest, hypothesis, numpy, pyperf, setuptools'
-"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, setuptools'
+"$PY2" -c 'import pytest, hypothesis, numpy, pyperf, setuptools, virtualenv'
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, setuptools, build, mypy'
 /usr/bin/python3.11-dbg -c 'import pytest, hypothesis, setuptools'
 echo "dependencies ready"

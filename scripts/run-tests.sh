@@ -47,9 +47,33 @@ run() {
     rm -f "$log"
 }
 
-run "C++ engines, no Python" build/test_engines
+for program in build/test_*; do
+    run "C++ $(basename "$program"), no Python" "$program"
+done
+run "C++ package: CMake, ctest, find_package and pkg-config consumers" bash tests/consumer/run.sh
 for py in "$PY2" "$PY3"; do
     run "Python $("$py" -c 'import sys; print(sys.version.split()[0])')" "$py" $PYTEST tests "$@"
+done
+# The sdist, the wheel built from it in a fresh environment, and the
+# exported symbols, once per interpreter.
+for py in "$PY2" "$PY3"; do
+    OMBRIX_PACKAGING_TESTS=1 run "$(basename "$py"): sdist, wheel, fresh environment" \
+        "$py" $PYTEST tests/test_packaging.py
+done
+# Every other CPython 3 from 3.7 to 3.13 that this machine has: built in
+# place beside the others, then the whole suite.
+echo "== other interpreters"
+others=$(bash scripts/other-pythons.sh "$PY3" 2> >(sed 's/^/   skipped, /' >&2))
+for py in $others; do
+    version=$("$py" -c 'import sys; print(sys.version.split()[0])')
+    if ! OMBRIX_STRICT=1 "$py" setup.py -q build_ext --inplace > /dev/null 2>&1; then
+        echo "   Python $version: the build failed"
+        summaries+=("Python $version: build failed")
+        status=1
+        failed=$((failed + 1))
+        continue
+    fi
+    run "Python $version" "$py" $PYTEST tests "$@"
 done
 for py in "$PY2DBG" "$PY3DBG"; do
     run "$(basename "$py"): reference counts" "$py" $PYTEST tests/test_refcounts.py

@@ -12,7 +12,7 @@ flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-fr
 status=0
 for py in "${pythons[@]}"; do
     dir=build/sanitize/$(basename "$py")
-    rm -rf "$dir" && mkdir -p "$dir" && cp -r ombrix "$dir"/ && rm -f "$dir"/ombrix/iterators/*.so
+    rm -rf "$dir" && mkdir -p "$dir" && cp -r ombrix include "$dir"/ && rm -f "$dir"/ombrix/iterators/*.so
     OMBRIX_STRICT=1 OMBRIX_EXTRA_CFLAGS="$flags" OMBRIX_EXTRA_LDFLAGS="-fsanitize=address,undefined" \
         "$py" setup.py -q build_ext --build-lib "$dir" --build-temp "$dir/tmp" --force || exit 1
     echo "== sanitized tests on $("$py" -c 'import sys; print(sys.version.split()[0])')"

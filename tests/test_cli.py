@@ -8,6 +8,7 @@ import pytest
 
 from helpers import PACKAGE_ROOT as ROOT
 from helpers import reference
+from ombrix.iterators import GENERATORS
 
 
 def run(*args, **options):
@@ -63,6 +64,11 @@ TABLE = ",".join(str(i) for i in range(256))
         # Empty items of a table are skipped, signs and prefixes work inside.
         (["LFIB4", "-n", "2", TABLE + ","], lines_of("LFIB4", range(256))),
         (["LFIB4", "-n", "2", ",,".join(hex(i) for i in range(256))], lines_of("LFIB4", range(256))),
+        # --skip N starts N values in.
+        (["Cong", "--skip", "1", "-n", "2"], lines_of("Cong")[1:3]),
+        (["KISS", "-n", "1", "--skip", "0x2"], lines_of("KISS")[2:3]),
+        (["Cong", "--skip", str(2 ** 32 + 2), "-n", "1"], lines_of("Cong")[2:3]),
+        (["Cong", "--skip", "0", "-n", "1"], lines_of("Cong")[:1]),
     ],
 )
 def test_prints_values(args, lines):
@@ -93,6 +99,9 @@ def test_default_count_is_ten():
         (["Cong", "--bad"], "unrecognized argument: --bad"),
         (["Cong", "-0x1"], "unrecognized argument: -0x1"),  # --seed seed=-0x1 takes it
         ([], "a generator name is needed"),
+        (["Cong", "--skip", "-1"], "--skip must not be negative"),
+        (["Cong", "--skip", "many"], "bad --skip: 'many' is not an integer"),
+        (["SWB", "--skip", str(2 ** 64)], "bad --skip: SWB jumps by stepping"),
     ],
 )
 def test_bad_usage_is_one_line_and_status_2(args, fragment):
@@ -232,3 +241,13 @@ def test_unwritable_output_ends_in_one_line_or_none(args, sink, code, message):
         assert err == ""
     else:
         assert err == "python -m ombrix.iterators: error: %s\n" % message
+
+
+@pytest.mark.parametrize("name", GENERATORS)
+def test_skip_starts_that_many_values_in(name):
+    from ombrix import iterators
+
+    code, out, err = run(name, "--skip", "100000", "-n", "3")
+    assert (code, err) == (0, "")
+    expected = iterators.draw(getattr(iterators, name)(), 100003)[-3:]
+    assert out.splitlines() == ["%d" % value for value in expected]

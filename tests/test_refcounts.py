@@ -13,7 +13,7 @@ import pytest
 
 from helpers import module
 from models import MODELS
-from ombrix.iterators import GENERATORS, draw, fill
+from ombrix.iterators import GENERATORS, advance, draw, fill, jumped
 
 if not hasattr(sys, "gettotalrefcount"):
     pytestmark = pytest.mark.skip(reason="needs a debug interpreter")
@@ -144,6 +144,10 @@ def operations():
             ("%s bad copy state" % name, raises(g.__setstate__, ({}, None))),
             ("%s draw" % name, lambda g=g: draw(g, 1000)),
             ("%s fill bytes" % name, lambda g=g: fill(g, bytearray(400))),
+            ("%s advance" % name, lambda g=g: advance(g, 1000)),
+            ("%s advance huge" % name, raises(advance, g, 2 ** 200)),
+            ("%s advance back" % name, raises(advance, g, -3)),
+            ("%s jumped" % name, lambda g=g: jumped(g, 12345)),
         ]
     k = M.KISS()
     lf = M.LFIB4()
@@ -188,6 +192,9 @@ def operations():
         ("draw not a generator", raises(draw, 5, 1)),
         ("fill refused typecode", raises(fill, k, array.array("f", [0.0]))),
         ("fill shrinking output", shrink_during_fill),
+        ("advance bad count", raises(advance, k, 1.5)),
+        ("advance not a generator", raises(advance, 5, 1)),
+        ("jumped slots", lambda: jumped(Slotted(3), 5)),
     ]
     return ops
 

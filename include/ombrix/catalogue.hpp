@@ -5,6 +5,7 @@
 //   const char* names[] = {OMBRIX_GENERATORS(OMBRIX_NAME)};
 #pragma once
 
+#include "jump.hpp"
 #include "kiss.hpp"
 #include "lagged.hpp"
 #include "lfsr.hpp"

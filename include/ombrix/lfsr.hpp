@@ -8,6 +8,13 @@
 // LFSR113: "Tables of Maximally-Equidistributed Combined LFSR Generators",
 // Math. Comp. 68 (1999). LFSR88: "Maximally Equidistributed Combined
 // Tausworthe Generators", Math. Comp. 65 (1996).
+//
+// Seeding, as the Python types seed: a seed value goes to z1 and the other
+// components keep the default 12345, as the type called with one argument;
+// a seed sequence gives every component, z1 first. A component seed below
+// the component's minimum has the minimum added. (The step drops the bits
+// below the minimum, so seeds differing only there, such as 2 and 3 for
+// z1, give the same outputs.) Text form: z1 z2 ...
 #pragma once
 
 #include "engine.hpp"
@@ -23,6 +30,8 @@ struct lfsr_component {
 
     // The lowest kept bit: the least seed that keeps the component alive.
     constexpr word minimum() const { return ~mask + 1u; }
+    // A seed as the seeding rule takes it: lifted by the minimum if below it.
+    constexpr word seed_word(word seed) const { return seed < minimum() ? seed + minimum() : seed; }
 };
 
 constexpr word lfsr_step(word& z, const lfsr_component& k) noexcept {
@@ -61,9 +70,22 @@ struct combined_lfsr : engine32<combined_lfsr<N, Components>> {
     constexpr combined_lfsr() : z{} {
         for (word& component : z) component = default_seed;
     }
+    constexpr explicit combined_lfsr(word seed) : combined_lfsr() {
+        z[0] = Components[0].seed_word(seed);
+    }
+    template <seed_sequence Q>
+    constexpr explicit combined_lfsr(Q& q) : z{} {
+        const auto w = seed_words<N>(q);
+        for (std::size_t i = 0; i < N; ++i) z[i] = Components[i].seed_word(w[i]);
+    }
 
     constexpr word operator()() noexcept { return step(std::make_index_sequence<N>()); }
     friend constexpr bool operator==(const combined_lfsr&, const combined_lfsr&) = default;
+
+    template <class Self, class Visit>
+    static constexpr void visit_state(Self& e, Visit&& visit) {
+        for (auto& component : e.z) visit(component);
+    }
 
 private:
     // Every component stepped with its own constants, the results XORed.

@@ -7,13 +7,13 @@ those that as many ``next()`` calls would return.
 """
 from array import array
 
-from ombrix.iterators._bulk import draw, fill, generator_types
+from ombrix.iterators._bulk import advance, draw, fill, generator_types, jumped
 
 # The generator types, in the order the module registers them.
 GENERATORS = tuple(kind.__name__ for kind in generator_types())
 globals().update((kind.__name__, kind) for kind in generator_types())
 
-__all__ = list(GENERATORS) + ["fill", "draw"]
+__all__ = list(GENERATORS) + ["fill", "draw", "advance", "jumped"]
 
 # The array type code of a 32-bit unsigned word on this platform.
 WORD_TYPECODE = "I" if array("I").itemsize == 4 else "L"

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <vector>
 
 namespace ombrix::py {
 namespace {
@@ -27,6 +29,8 @@ PyObject* empty_words = nullptr;     // array('I', [0]): draw() repeats it
 // of work, so that Ctrl-C stops even a call over gigabytes at once.
 constexpr std::size_t words_per_check = 1 << 16;
 
+PyObject* capabilities_name = nullptr;  // interned capabilities_key
+
 // The capabilities a static type carries in its own dictionary, if any.
 // Only type objects are read as such (a Python 2 classic class may sit in
 // an MRO), and the lookup runs no Python code.
@@ -34,11 +38,18 @@ const Capabilities* own_capabilities(PyObject* entry) {
     if (!PyType_Check(entry)) return nullptr;
     auto* type = reinterpret_cast<PyTypeObject*>(entry);
     if (type->tp_flags & Py_TPFLAGS_HEAPTYPE || !type->tp_dict) return nullptr;
-    PyObject* capsule = PyDict_GetItemString(type->tp_dict, capabilities_key);  // borrowed
+    // Static types live as long as the process: the last one found is kept.
+    static PyObject* last_type = nullptr;
+    static const Capabilities* last_found = nullptr;
+    if (entry == last_type) return last_found;
+    PyObject* capsule = PyDict_GetItem(type->tp_dict, capabilities_name);  // borrowed
     if (!capsule || !PyCapsule_IsValid(capsule, capabilities_capsule_name)) return nullptr;
     const auto* capabilities =
         static_cast<const Capabilities*>(PyCapsule_GetPointer(capsule, capabilities_capsule_name));
-    return capabilities->version == Capabilities::current_version ? capabilities : nullptr;
+    if (capabilities->version != Capabilities::current_version) return nullptr;
+    last_type = entry;
+    last_found = capabilities;
+    return capabilities;
 }
 
 // The ombrix type that `type` is or derives from (most derived first), and
@@ -285,19 +296,15 @@ bool fill_into(const Generator& generator, PyObject* out) {
                       : generate(generator.object, *generator.capabilities, words);
 }
 
-PyObject* fill(PyObject*, PyObject* args) {
-    Generator generator;
-    PyObject* out;
-    if (!PyArg_ParseTuple(args, "OO:fill", &generator.object, &out)) return nullptr;
+PyObject* fill(PyObject* object, PyObject* out) {
+    Generator generator{object};
     if (!generator.check("fill") || !fill_into(generator, out)) return nullptr;
     Py_INCREF(out);
     return out;
 }
 
-PyObject* draw(PyObject*, PyObject* args) {
-    Generator generator;
-    PyObject* count;
-    if (!PyArg_ParseTuple(args, "OO:draw", &generator.object, &count)) return nullptr;
+PyObject* draw(PyObject* object, PyObject* count) {
+    Generator generator{object};
     if (!generator.check("draw")) return nullptr;
     Ref n = Ref::steal(PyNumber_Index(count));
     if (!n) return nullptr;
@@ -325,21 +332,198 @@ PyObject* draw(PyObject*, PyObject* args) {
     return result.release();
 }
 
+// --- jumps ---------------------------------------------------------------
+
+// A count of steps of any size: its magnitude as little-endian 64-bit limbs,
+// and its direction.
+class Steps {
+public:
+    bool read(PyObject* count) {
+        Ref n = is_exact_int(count) ? Ref::borrow(count) : Ref::steal(PyNumber_Index(count));
+        if (!n) return false;
+        // Counts of one limb, either way, without a detour.
+        if (is_native_int(n.get())) {  // Python 2's int
+            const long value = native_int_value(n.get());
+            backward_ = value < 0;
+            return one_limb(backward_ ? 0 - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value));
+        }
+        if (integer_sign(n.get()) >= 0) {
+            const unsigned long long forward = PyLong_AsUnsignedLongLong(n.get());
+            if (!(forward == static_cast<unsigned long long>(-1) && PyErr_Occurred()))
+                return one_limb(forward);
+        } else {
+            backward_ = true;
+            int overflow;
+            const long long back = PyLong_AsLongLongAndOverflow(n.get(), &overflow);
+            if (!(back == -1 && PyErr_Occurred()) && !overflow)
+                return one_limb(0 - static_cast<std::uint64_t>(back));
+            Ref magnitude = Ref::steal(PyErr_Occurred() ? nullptr : PyNumber_Negative(n.get()));
+            const unsigned long long steps =
+                magnitude ? PyLong_AsUnsignedLongLong(magnitude.get()) : 0;
+            if (magnitude && !(steps == static_cast<unsigned long long>(-1) && PyErr_Occurred()))
+                return one_limb(steps);
+        }
+        if (PyErr_Occurred()) {
+            if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return false;
+            PyErr_Clear();
+        }
+        // Larger counts through their hexadecimal digits: linear in their size.
+        Ref hex = Ref::steal(PyNumber_ToBase(n.get(), 16));
+        const char* digits = hex ? text_of(hex.get()) : nullptr;
+        if (!digits) return false;
+        backward_ = *digits == '-';
+        digits += backward_ ? 3 : 2;  // "-0x" or "0x"
+        for (std::size_t end = std::strlen(digits); end > 0;) {
+            const std::size_t start = end > 16 ? end - 16 : 0;
+            std::uint64_t limb = 0;
+            for (std::size_t i = start; i < end; ++i) limb = limb << 4 | hex_value(digits[i]);
+            limbs_.push_back(limb);
+            end = start;
+        }
+        while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
+        count_ = limbs_.size();
+        if (count_ == 1) one_ = limbs_[0];
+        return true;
+    }
+
+    bool backward() const { return backward_; }
+    bool fits64() const { return count_ <= 1; }
+    std::uint64_t low64() const { return count_ ? limbs()[0] : 0; }
+    const std::uint64_t* limbs() const { return count_ <= 1 ? &one_ : limbs_.data(); }
+    std::size_t size() const { return count_; }
+
+private:
+    bool one_limb(std::uint64_t magnitude) {
+        one_ = magnitude;
+        count_ = magnitude ? 1 : 0;
+        return true;
+    }
+
+    static std::uint64_t hex_value(char digit) {
+        return static_cast<std::uint64_t>(digit <= '9' ? digit - '0' : (digit | 0x20) - 'a' + 10);
+    }
+
+    std::uint64_t one_ = 0;  // a count that fits one limb, kept here
+    std::vector<std::uint64_t> limbs_;
+    std::size_t count_ = 0;
+    bool backward_ = false;
+};
+
+// Steps a generator that jumps by stepping is moved at a time, between two
+// looks for a signal.
+constexpr std::uint64_t steps_per_check = 1 << 20;
+
+const char* short_name(PyTypeObject* type) {
+    const char* dot = std::strrchr(type->tp_name, '.');
+    return dot ? dot + 1 : type->tp_name;
+}
+
+bool no_predecessor(const Generator& generator) {
+    PyErr_Format(PyExc_ValueError, "%s cannot go back from this state: %s",
+                 short_name(generator.base),
+                 generator.capabilities->no_predecessor ? generator.capabilities->no_predecessor
+                                                        : "it has no past");
+    return false;
+}
+
+// Moves the generator's state, which changes only when the whole jump has
+// succeeded.
+bool jump(const Generator& generator, const Steps& steps) {
+    const Capabilities& capabilities = *generator.capabilities;
+    alignas(std::max_align_t) unsigned char engine[max_engine_size];
+    if (capabilities.engine_size > sizeof engine)
+        return refuse(PyExc_SystemError, "advance() met an engine larger than it can hold");
+    capabilities.load(generator.object, engine);
+    if (!capabilities.jumps_by_stepping) {
+        if (!capabilities.jump(engine, steps.limbs(), steps.size(), steps.backward()))
+            return no_predecessor(generator);
+    } else {
+        if (!steps.fits64()) {
+            PyErr_Format(PyExc_ValueError,
+                         "%s jumps by stepping, and cannot move 2**64 steps or more",
+                         short_name(generator.base));
+            return false;
+        }
+        for (std::uint64_t left = steps.low64(); left > 0;) {
+            const std::uint64_t piece = std::min(left, steps_per_check);
+            if (!capabilities.jump(engine, &piece, 1, steps.backward()))
+                return no_predecessor(generator);
+            left -= piece;
+            if (left && PyErr_CheckSignals() < 0) return false;
+        }
+    }
+    capabilities.store(generator.object, engine);
+    return true;
+}
+
+bool read_steps(Steps& steps, PyObject* count) {
+    try {
+        return steps.read(count);
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+        return false;
+    }
+}
+
+PyObject* advance(PyObject* object, PyObject* count) {
+    Generator generator{object};
+    Steps steps;
+    if (!generator.check("advance") || !read_steps(steps, count) || !jump(generator, steps))
+        return nullptr;
+    Py_INCREF(generator.object);
+    return generator.object;
+}
+
+PyObject* jumped(PyObject* original, PyObject* count) {
+    Generator generator{original};
+    Steps steps;
+    if (!generator.check("jumped") || !read_steps(steps, count)) return nullptr;
+    Ref copy_module = Ref::steal(PyImport_ImportModule("copy"));
+    Ref copy = copy_module ? Ref::steal(PyObject_CallMethod(copy_module.get(), const_cast<char*>("copy"),
+                                                            const_cast<char*>("O"), original))
+                           : Ref();
+    if (!copy) return nullptr;
+    Generator clone{copy.get()};
+    if (!clone.check("jumped") || !jump(clone, steps)) return nullptr;
+    return copy.release();
+}
+
 PyObject* list_generator_types(PyObject*, PyObject*) {
     Py_INCREF(generator_list);
     return generator_list;
 }
 
+constexpr char fill_name[] = "fill";
+constexpr char draw_name[] = "draw";
+constexpr char advance_name[] = "advance";
+constexpr char jumped_name[] = "jumped";
+using Fill = TwoArguments<fill_name, fill>;
+using Draw = TwoArguments<draw_name, draw>;
+using Advance = TwoArguments<advance_name, advance>;
+using Jumped = TwoArguments<jumped_name, jumped>;
+
 PyMethodDef functions[] = {
-    {"fill", fill, METH_VARARGS,
+    {"fill", Fill::entry(), Fill::flags,
      "fill(generator, out) -> out\n\n"
      "Writes the next len(out) values of an ombrix generator into out, a\n"
      "writable C-contiguous buffer of 32-bit words (or of bytes, four to a\n"
      "value), exactly the values that as many next(generator) calls return.\n"
      "A signal that raises (Ctrl-C) stops the call and leaves the generator\n"
      "as it was; the buffer's contents are then unspecified."},
-    {"draw", draw, METH_VARARGS,
+    {"draw", Draw::entry(), Draw::flags,
      "draw(generator, n) -> array('I') of the next n values of generator."},
+    {"advance", Advance::entry(), Advance::flags,
+     "advance(generator, n) -> generator\n\n"
+     "Moves the generator's state n steps on (back, for negative n), exactly\n"
+     "as n steps of its type would; n may be any integer, however large, and\n"
+     "is reduced by the period where it is known. Jumps take O(log n), but\n"
+     "SWB's, which step. A Python subclass's own __next__ is not consulted.\n"
+     "ValueError, with the state unchanged, where no state lies n steps back."},
+    {"jumped", Jumped::entry(), Jumped::flags,
+     "jumped(generator, n) -> a copy of generator, n steps on\n\n"
+     "The copy is made by copy.copy (so a subclass's attributes come along)\n"
+     "and moved as advance() moves it; the original is untouched."},
     {"generator_types", list_generator_types, METH_NOARGS,
      "generator_types() -> the generator types, in the order they are registered."},
     {nullptr, nullptr, 0, nullptr},
@@ -389,6 +573,7 @@ bool find_types() {
 }
 
 PyObject* initialise_module() {
+    if (!capabilities_name && !(capabilities_name = new_interned(capabilities_key))) return nullptr;
     if (!find_types()) return nullptr;
     return create_module(definition);
 }
@@ -396,7 +581,7 @@ PyObject* initialise_module() {
 }  // namespace
 }  // namespace ombrix::py
 
-extern "C" OMBRIX_MODULE_ENTRY(_bulk) {
+OMBRIX_MODULE_ENTRY(_bulk) {
     PyObject* module = ombrix::py::initialise_module();
     OMBRIX_MODULE_RETURN(module);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <ombrix/engine.hpp>
+#include <ombrix/jump.hpp>
 
 #include <Python.h>
 
@@ -14,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace ombrix::py {
 
@@ -35,6 +37,16 @@ struct Capabilities {
     // Writes the engine's next `count` values to `out`, which need not be
     // aligned; the engine is left after the last of them.
     void (*generate)(void* engine, char* out, std::size_t count);
+    // Moves the engine `size` limbs' worth of steps (a little-endian count
+    // in 64-bit limbs), back when `backward`. False, with the engine
+    // unchanged, where there is no such state.
+    bool (*jump)(void* engine, const std::uint64_t* limbs, std::size_t size, bool backward);
+    // Whether a jump steps one value at a time (SWB) rather than taking
+    // O(log n): the caller then moves it in pieces, looking for signals.
+    bool jumps_by_stepping;
+    // Why a backward jump can find no state, for the error message; null
+    // where every state has a past.
+    const char* no_predecessor;
 };
 
 // The capsule's name, checked whenever it is opened, and the key it sits
@@ -68,6 +80,12 @@ template <class Engine>
 void generate_words(void* engine, char* out, std::size_t count) {
     auto& state = *static_cast<Engine*>(engine);
     state = write_words(state, out, count);
+}
+
+template <class Engine>
+bool jump_engine(void* engine, const std::uint64_t* limbs, std::size_t size, bool backward) {
+    return ombrix::advance(*static_cast<Engine*>(engine), std::span<const std::uint64_t>(limbs, size),
+                           backward);
 }
 
 }  // namespace ombrix::py

@@ -153,6 +153,17 @@ inline PyObject* (*long_slot(PyNumberMethods* number))(PyObject*) {
 #endif
 }
 
+// The sign of an integer object (-1, 0 or 1), without raising.
+inline int integer_sign(PyObject* o) {
+#if PY_MAJOR_VERSION < 3
+    if (PyInt_Check(o)) {
+        const long value = PyInt_AS_LONG(o);
+        return (value > 0) - (value < 0);
+    }
+#endif
+    return _PyLong_Sign(o);
+}
+
 // --- dictionaries --------------------------------------------------------
 
 // Borrowed lookup; nullptr with an error set only on Python 3, where a
@@ -200,6 +211,35 @@ inline constexpr const char copyreg_module_name[] = "copyreg";
 #else
 inline constexpr const char copyreg_module_name[] = "copy_reg";
 #endif
+
+// --- module functions ----------------------------------------------------
+
+// A module function of exactly two arguments, `Function(first, second)`,
+// entered without building an argument tuple where the interpreter allows
+// it (METH_FASTCALL, Python 3.7 and later).
+template <const char* Name, PyObject* (*Function)(PyObject*, PyObject*)>
+struct TwoArguments {
+    static PyObject* count_error(Py_ssize_t given) {
+        PyErr_Format(PyExc_TypeError, "%s() takes exactly 2 arguments (%zd given)", Name, given);
+        return nullptr;
+    }
+#if PY_MAJOR_VERSION >= 3
+    static constexpr int flags = METH_FASTCALL;
+    static PyObject* call(PyObject*, PyObject* const* args, Py_ssize_t given) {
+        return given == 2 ? Function(args[0], args[1]) : count_error(given);
+    }
+#else
+    static constexpr int flags = METH_VARARGS;
+    static PyObject* call(PyObject*, PyObject* args) {
+        const Py_ssize_t given = PyTuple_GET_SIZE(args);
+        return given == 2 ? Function(PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1))
+                          : count_error(given);
+    }
+#endif
+    static PyCFunction entry() {
+        return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(call));
+    }
+};
 
 // --- iteration ------------------------------------------------------------
 
@@ -280,10 +320,13 @@ inline PyFrameObject* new_frame(PyCodeObject* code, PyObject* globals) {
 // Entry points: Python 2 looks for init<name>, Python 3 for PyInit_<name>,
 // which hands the module (a new reference) to the interpreter. The module
 // keeps a reference of its own either way.
+// The extensions are built with hidden visibility; only the entry point is
+// exported (older interpreters' PyMODINIT_FUNC does not say so itself).
+#define OMBRIX_EXPORT __attribute__((visibility("default")))
 #if PY_MAJOR_VERSION >= 3
-#define OMBRIX_MODULE_ENTRY(name) PyMODINIT_FUNC PyInit_##name(void)
+#define OMBRIX_MODULE_ENTRY(name) extern "C" OMBRIX_EXPORT PyObject* PyInit_##name(void)
 #define OMBRIX_MODULE_RETURN(module) return module
 #else
-#define OMBRIX_MODULE_ENTRY(name) PyMODINIT_FUNC init##name(void)
+#define OMBRIX_MODULE_ENTRY(name) extern "C" OMBRIX_EXPORT void init##name(void)
 #define OMBRIX_MODULE_RETURN(module) Py_XDECREF(module)
 #endif

@@ -152,7 +152,7 @@ PyObject* initialise_module() {
 }  // namespace
 }  // namespace ombrix::py
 
-extern "C" OMBRIX_MODULE_ENTRY(_iterators_zinthe) {
+OMBRIX_MODULE_ENTRY(_iterators_zinthe) {
     PyObject* module = ombrix::py::initialise_module();
     OMBRIX_MODULE_RETURN(module);
 }

@@ -118,8 +118,21 @@ struct CapabilitiesOf {
         Access::store(*reinterpret_cast<Object*>(self), *static_cast<const Engine*>(engine));
     }
 
+    static constexpr const char* no_predecessor() {
+        if constexpr (requires { Binding::no_predecessor; }) return Binding::no_predecessor;
+        return nullptr;
+    }
+
     static inline Capabilities table = {
-        Capabilities::current_version, 0, sizeof(Engine), load, store, generate_words<Engine>,
+        Capabilities::current_version,
+        0,
+        sizeof(Engine),
+        load,
+        store,
+        generate_words<Engine>,
+        jump_engine<Engine>,
+        !ombrix::jumps_in_log_time<Engine>,
+        no_predecessor(),
     };
 };
 

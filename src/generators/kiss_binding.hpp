@@ -24,6 +24,8 @@ struct KissBinding {
         {Id::seed_mwc_upper, Id::seed_mwc_lower, Id::seed_cong, Id::seed_shr3}};
     static constexpr bool iterable = false;
     static constexpr bool own_seed = true;
+    static constexpr const char* no_predecessor =
+        "a multiply-with-carry word above its modulus is reached from no state";
 
     static word step(Object& g) { return g.engine(); }
 

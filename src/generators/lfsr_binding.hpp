@@ -33,6 +33,9 @@ struct LfsrBinding {
     }();
     static constexpr bool iterable = true;
     static constexpr bool own_seed = true;
+    static constexpr const char* no_predecessor =
+        "a component's low bits are not the ones its step leaves (a seeded state is usually "
+        "off the cycle until it has stepped)";
 
     static word step(Object& g) { return g.engine(); }
 

@@ -21,6 +21,8 @@ struct MwcBinding {
     static constexpr Parameters parameters{Parameters::optional, {Id::seed_upper, Id::seed_lower}};
     static constexpr bool iterable = true;
     static constexpr bool own_seed = true;
+    static constexpr const char* no_predecessor =
+        "a multiply-with-carry word above its modulus is reached from no state";
 
     static word step(Object& g) { return g.engine(); }
 

@@ -58,6 +58,9 @@ struct SWBBinding {
     static constexpr bool iterable = false;  // LFIB4's __iter__ is inherited
     static constexpr bool own_seed = false;  // and so is its seed()
     static constexpr TypeIndex base = TypeIndex::LFIB4;
+    static constexpr const char* no_predecessor =
+        "the table, index and borrow are not a state that SWB's step makes (a borrow above 1, "
+        "or words set by hand; 20 steps make any state one)";
 
     // The engine is the table and index of the LFIB4 part, and the borrow.
     struct Access {

@@ -1,0 +1,18 @@
+// The whole library: every engine, the catalogue of them, the check that
+// they are standard random number engines, jumping, and the version.
+#pragma once
+
+#include "version.hpp"
+
+#include "engine.hpp"
+
+#include "cong.hpp"
+#include "kiss.hpp"
+#include "lagged.hpp"
+#include "lfsr.hpp"
+#include "mwc.hpp"
+#include "shr3.hpp"
+
+#include "catalogue.hpp"
+#include "jump.hpp"
+#include "requirements.hpp"
