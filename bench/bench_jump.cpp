@@ -54,6 +54,19 @@ void BM_JumpBack(benchmark::State& state) {
     }
 }
 
+// The fixed count bench/bench_python.py jumps by, so that the two can be
+// subtracted.
+constexpr std::uint64_t python_count = 0x9E3779B97F4A7C15u;
+
+template <class Engine>
+void BM_JumpFixed(benchmark::State& state) {
+    Engine engine = settled<Engine>();
+    for (auto _ : state) {
+        jump_forward(engine, python_count);
+        benchmark::DoNotOptimize(engine);
+    }
+}
+
 // A count of 320 bits, reduced inside.
 template <class Engine>
 void BM_JumpBig(benchmark::State& state) {
@@ -85,6 +98,7 @@ int register_jumps(const std::string& name) {
         benchmark::RegisterBenchmark(("forward/" + name).c_str(), BM_JumpForward<Engine>);
         benchmark::RegisterBenchmark(("back/" + name).c_str(), BM_JumpBack<Engine>);
         benchmark::RegisterBenchmark(("forward-320-bit/" + name).c_str(), BM_JumpBig<Engine>);
+        benchmark::RegisterBenchmark(("forward-fixed/" + name).c_str(), BM_JumpFixed<Engine>);
     } else {
         benchmark::RegisterBenchmark(("back-and-forth-per-step/" + name).c_str(),
                                      BM_StepBackAndForth<Engine>);

@@ -106,6 +106,7 @@ def main():
     runner.bench_time_func("slot/getrandbits", getrandbits_slot, rng)
     runner.bench_time_func("next/getrandbits", calls, lambda: rng.getrandbits(32))
     runner.bench_time_func("call/method", calls, iterators.Cong().__next__)
+    runner.bench_time_func("jump0/Cong", jumps, iterators.Cong(), 0)
     for name in NAMES:
         kind = getattr(iterators, name)
         runner.bench_time_func("slot/" + name, slot, iterable(kind()))
