@@ -9,6 +9,8 @@ DEBUG_PYTHONS = $(PY2DBG) $(PY3DBG)
 
 .PHONY: all deps build build-debug test test-cpp demo fuzz leaks sanitize bench dieharder format clean
 CXX ?= g++
+# The C++ test programs, one per tests/cpp/test_*.cpp.
+CPP_TESTS = $(patsubst tests/cpp/%.cpp,build/%,$(wildcard tests/cpp/test_*.cpp))
 CXXFLAGS_STRICT = -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude
 
 all: demo
@@ -32,7 +34,6 @@ test: deps build $(CPP_TESTS)
 
 # The engine headers need no Python: these test programs are built without
 # it. They read the reference vectors they share with the Python tests.
-CPP_TESTS = $(patsubst tests/cpp/%.cpp,build/%,$(wildcard tests/cpp/test_*.cpp))
 build/test_%: tests/cpp/test_%.cpp include/ombrix/*.hpp
 	@mkdir -p build
 	$(CXX) $(CXXFLAGS_STRICT) -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread

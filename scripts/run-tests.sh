@@ -47,7 +47,9 @@ run() {
     rm -f "$log"
 }
 
-for program in build/test_*; do
+# One program per tests/cpp/test_*.cpp, built by `make test`.
+for source in tests/cpp/test_*.cpp; do
+    program=build/$(basename "$source" .cpp)
     run "C++ $(basename "$program"), no Python" "$program"
 done
 run "C++ package: CMake, ctest, find_package and pkg-config consumers" bash tests/consumer/run.sh
