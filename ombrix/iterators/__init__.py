@@ -11,7 +11,7 @@ from ombrix.iterators._bulk import advance, draw, fill, generator_types, jumped
 
 # The generator types, in the order the module registers them.
 GENERATORS = tuple(kind.__name__ for kind in generator_types())
-globals().update((kind.__name__, kind) for kind in generator_types())
+globals().update(zip(GENERATORS, generator_types()))
 
 __all__ = list(GENERATORS) + ["fill", "draw", "advance", "jumped"]
 

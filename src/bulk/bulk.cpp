@@ -181,23 +181,37 @@ private:
     Py_ssize_t count_ = 0;
 };
 
-// The generator's state changes only once every value is written: a signal
-// handler that raises (KeyboardInterrupt) leaves it as it was before the call.
+// A copy of a generator's engine, which a bulk call or a jump works on and
+// stores back only once it has succeeded: a failure, or a signal handler that
+// raises (KeyboardInterrupt), leaves the generator as it was.
+class EngineCopy {
+public:
+    EngineCopy(PyObject* generator, const Capabilities& capabilities)
+        : generator_(generator), capabilities_(capabilities) {
+        capabilities_.load(generator_, bytes_);
+    }
+    void* get() { return bytes_; }
+    void store() const { capabilities_.store(generator_, bytes_); }
+
+private:
+    PyObject* generator_;
+    const Capabilities& capabilities_;
+    // Every type's engine fits: each binding asserts it (CapabilitiesOf).
+    alignas(std::max_align_t) unsigned char bytes_[max_engine_size];
+};
+
 bool generate(PyObject* generator, const Capabilities& capabilities, Output& out) {
-    alignas(std::max_align_t) unsigned char engine[max_engine_size];
-    if (capabilities.engine_size > sizeof engine)
-        return refuse(PyExc_SystemError, "fill() met an engine larger than it can hold");
-    capabilities.load(generator, engine);
+    EngineCopy engine(generator, capabilities);
     const std::size_t count = static_cast<std::size_t>(out.count());
     for (std::size_t done = 0; done < count;) {
         const std::size_t n = std::min(count - done, words_per_check);
         char* memory = out.address();
         if (!memory) return false;
-        capabilities.generate(engine, memory + done * sizeof(word), n);
+        capabilities.generate(engine.get(), memory + done * sizeof(word), n);
         done += n;
         if (PyErr_CheckSignals() < 0) return false;
     }
-    capabilities.store(generator, engine);
+    engine.store();
     return true;
 }
 
@@ -227,16 +241,7 @@ bool value_to_word(PyObject* value, word& out) {
         if (!integer) return false;
         value = integer.get();
     }
-    if (is_native_int(value)) {
-        if (native_int_value(value) < 0)
-            return refuse(PyExc_OverflowError, "__next__ returned a negative value");
-        const unsigned long number = static_cast<unsigned long>(native_int_value(value));
-        if (number > 0xFFFFFFFFul)
-            return refuse(PyExc_OverflowError, "__next__ returned a value above 2**32-1");
-        out = static_cast<word>(number);
-        return true;
-    }
-    int overflow;
+    int overflow;  // Python 2's int and long alike
     const long long number = PyLong_AsLongLongAndOverflow(value, &overflow);
     if (number == -1 && PyErr_Occurred()) return false;
     if (overflow < 0 || number < 0)
@@ -308,10 +313,7 @@ PyObject* draw(PyObject* object, PyObject* count) {
     if (!generator.check("draw")) return nullptr;
     Ref n = Ref::steal(PyNumber_Index(count));
     if (!n) return nullptr;
-    Ref zero = Ref::steal(new_native_int(0));
-    if (!zero) return nullptr;
-    const int negative = PyObject_RichCompareBool(n.get(), zero.get(), Py_LT);
-    if (negative < 0) return nullptr;
+    const bool negative = integer_sign(n.get()) < 0;
     // Four bytes a word: more than the address space holds is refused before
     // anything is allocated.
     const Py_ssize_t words = negative ? -1 : PyNumber_AsSsize_t(n.get(), nullptr);
@@ -353,16 +355,12 @@ public:
             if (!(forward == static_cast<unsigned long long>(-1) && PyErr_Occurred()))
                 return one_limb(forward);
         } else {
-            backward_ = true;
             int overflow;
             const long long back = PyLong_AsLongLongAndOverflow(n.get(), &overflow);
-            if (!(back == -1 && PyErr_Occurred()) && !overflow)
+            if (!(back == -1 && PyErr_Occurred()) && !overflow) {
+                backward_ = true;
                 return one_limb(0 - static_cast<std::uint64_t>(back));
-            Ref magnitude = Ref::steal(PyErr_Occurred() ? nullptr : PyNumber_Negative(n.get()));
-            const unsigned long long steps =
-                magnitude ? PyLong_AsUnsignedLongLong(magnitude.get()) : 0;
-            if (magnitude && !(steps == static_cast<unsigned long long>(-1) && PyErr_Occurred()))
-                return one_limb(steps);
+            }
         }
         if (PyErr_Occurred()) {
             if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return false;
@@ -431,12 +429,9 @@ bool no_predecessor(const Generator& generator) {
 // succeeded.
 bool jump(const Generator& generator, const Steps& steps) {
     const Capabilities& capabilities = *generator.capabilities;
-    alignas(std::max_align_t) unsigned char engine[max_engine_size];
-    if (capabilities.engine_size > sizeof engine)
-        return refuse(PyExc_SystemError, "advance() met an engine larger than it can hold");
-    capabilities.load(generator.object, engine);
+    EngineCopy engine(generator.object, capabilities);
     if (!capabilities.jumps_by_stepping) {
-        if (!capabilities.jump(engine, steps.limbs(), steps.size(), steps.backward()))
+        if (!capabilities.jump(engine.get(), steps.limbs(), steps.size(), steps.backward()))
             return no_predecessor(generator);
     } else {
         if (!steps.fits64()) {
@@ -447,13 +442,13 @@ bool jump(const Generator& generator, const Steps& steps) {
         }
         for (std::uint64_t left = steps.low64(); left > 0;) {
             const std::uint64_t piece = std::min(left, steps_per_check);
-            if (!capabilities.jump(engine, &piece, 1, steps.backward()))
+            if (!capabilities.jump(engine.get(), &piece, 1, steps.backward()))
                 return no_predecessor(generator);
             left -= piece;
             if (left && PyErr_CheckSignals() < 0) return false;
         }
     }
-    capabilities.store(generator.object, engine);
+    engine.store();
     return true;
 }
 
