@@ -31,10 +31,13 @@ class BuildPy(build_py):
 
     def run(self):
         build_py.run(self)
-        target = os.path.join(self.build_lib, "ombrix", "include", "ombrix")
-        self.mkpath(target)
-        for header in sorted(glob.glob(os.path.join(here, "include", "ombrix", "*.hpp"))):
-            self.copy_file(header, os.path.join(target, os.path.basename(header)))
+        source = os.path.join(here, "include")
+        for folder, _, names in sorted(os.walk(os.path.join(source, "ombrix"))):
+            target = os.path.join(self.build_lib, "ombrix", "include", os.path.relpath(folder, source))
+            self.mkpath(target)
+            for name in sorted(names):
+                if name.endswith(".hpp"):
+                    self.copy_file(os.path.join(folder, name), os.path.join(target, name))
 
 
 here = os.path.dirname(os.path.abspath(__file__))
@@ -70,7 +73,7 @@ def sources_in(*folders):
     )
 
 
-headers = glob.glob("src/*/*.hpp") + glob.glob("include/ombrix/*.hpp")
+headers = glob.glob("src/*/*.hpp") + glob.glob("include/ombrix/*.hpp") + glob.glob("include/ombrix/*/*.hpp")
 
 
 def extension(name, sources):

@@ -1,5 +1,6 @@
 // The whole library: every engine, the catalogue of them, the check that
-// they are standard random number engines, jumping, and the version.
+// they are standard random number engines, jumping, bulk generation, and
+// the version.
 #pragma once
 
 #include "version.hpp"
@@ -13,6 +14,7 @@
 #include "mwc.hpp"
 #include "shr3.hpp"
 
+#include "bulk.hpp"
 #include "catalogue.hpp"
 #include "jump.hpp"
 #include "requirements.hpp"

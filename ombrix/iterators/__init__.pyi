@@ -1,6 +1,13 @@
 from typing import Tuple
 
-from ombrix.iterators._bulk import advance as advance, draw as draw, fill as fill, jumped as jumped
+from ombrix.iterators._bulk import (
+    advance as advance,
+    draw as draw,
+    fill as fill,
+    jumped as jumped,
+    kernel_path as kernel_path,
+    supported_kernel_paths as supported_kernel_paths,
+)
 from ombrix.iterators._iterators_zinthe import (
     KISS as KISS,
     KISS2 as KISS2,
@@ -19,5 +26,5 @@ GENERATORS: Tuple[str, ...]
 WORD_TYPECODE: str
 __all__ = [
     "Cong", "SHR3", "MWC1", "MWC2", "MWC64", "KISS", "KISS2", "LFIB4", "SWB", "LFSR113", "LFSR88",
-    "fill", "draw", "advance", "jumped",
+    "fill", "draw", "advance", "jumped", "kernel_path", "supported_kernel_paths",
 ]

@@ -25,9 +25,11 @@ PyObject* generator_list = nullptr;  // the types, in registration order
 PyObject* array_type = nullptr;      // array.array
 PyObject* empty_words = nullptr;     // array('I', [0]): draw() repeats it
 
-// Values between two looks for a pending signal: well under a millisecond
-// of work, so that Ctrl-C stops even a call over gigabytes at once.
-constexpr std::size_t words_per_check = 1 << 16;
+// Values between two looks for a pending signal: about a millisecond of
+// work on the vector paths (a few on the scalar one), so that Ctrl-C stops
+// even a call over gigabytes at once. Larger pieces keep the vector
+// kernels' set-up (a jump per lane) a small part of the work.
+constexpr std::size_t words_per_check = 1 << 20;
 
 PyObject* capabilities_name = nullptr;  // interned capabilities_key
 
@@ -498,6 +500,27 @@ using Draw = TwoArguments<draw_name, draw>;
 using Advance = TwoArguments<advance_name, advance>;
 using Jumped = TwoArguments<jumped_name, jumped>;
 
+// The kernel paths, by name: the one bulk calls use, and those the machine
+// supports.
+PyObject* kernel_path_in_use(PyObject*, PyObject*) {
+    return new_string(ombrix::kernel_path_name(ombrix::default_kernel_path()));
+}
+
+PyObject* supported_kernel_paths(PyObject*, PyObject*) {
+    Py_ssize_t count = 0;
+    for (ombrix::kernel_path path : ombrix::kernel_paths) count += ombrix::kernel_path_supported(path);
+    Ref paths = Ref::steal(PyTuple_New(count));
+    if (!paths) return nullptr;
+    Py_ssize_t i = 0;
+    for (ombrix::kernel_path path : ombrix::kernel_paths) {
+        if (!ombrix::kernel_path_supported(path)) continue;
+        PyObject* name = new_string(ombrix::kernel_path_name(path));
+        if (!name) return nullptr;
+        PyTuple_SET_ITEM(paths.get(), i++, name);
+    }
+    return paths.release();
+}
+
 PyMethodDef functions[] = {
     {"fill", Fill::entry(), Fill::flags,
      "fill(generator, out) -> out\n\n"
@@ -521,6 +544,12 @@ PyMethodDef functions[] = {
      "and moved as advance() moves it; the original is untouched."},
     {"generator_types", list_generator_types, METH_NOARGS,
      "generator_types() -> the generator types, in the order they are registered."},
+    {"kernel_path", kernel_path_in_use, METH_NOARGS,
+     "kernel_path() -> the name of the kernel path that fill() and draw() use: 'avx512',\n"
+     "'avx2', 'sse2' or 'scalar', the best this processor supports unless the\n"
+     "environment variable OMBRIX_KERNELS names another."},
+    {"supported_kernel_paths", supported_kernel_paths, METH_NOARGS,
+     "supported_kernel_paths() -> the names of the kernel paths this processor supports."},
     {nullptr, nullptr, 0, nullptr},
 };
 

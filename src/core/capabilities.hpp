@@ -1,11 +1,12 @@
 // What each generator type offers code outside its own module, as a table of
-// plain functions over its state: the bulk path today, jumps and vector
-// kernels later. The table hangs off the type object, in a capsule stored in
+// plain functions over its state: bulk generation (by the vector kernels)
+// and jumps. The table hangs off the type object, in a capsule stored in
 // the type's own dictionary, so a consumer needs neither a list of the types
 // nor their object layouts: it walks an object's MRO to the first static
 // type that carries one.
 #pragma once
 
+#include <ombrix/bulk.hpp>
 #include <ombrix/engine.hpp>
 #include <ombrix/jump.hpp>
 
@@ -55,31 +56,24 @@ inline constexpr char capabilities_capsule_name[] =
     "ombrix.iterators._iterators_zinthe.capabilities";
 inline constexpr char capabilities_key[] = "__ombrix_capabilities__";
 
-// Writes `count` values of `engine` to `out`. The engine is a by-value
-// local, so the compiler keeps it in registers: no store to `out` can touch
-// it.
+// Writes `count` values of `engine` to `out`, by the vector kernels of the
+// path chosen for this process (<ombrix/bulk.hpp>). An unaligned output
+// goes through an aligned buffer.
 template <class Engine>
-Engine write_words(Engine engine, char* out, std::size_t count) {
+void generate_words(void* engine, char* out, std::size_t count) {
+    auto& state = *static_cast<Engine*>(engine);
     if (reinterpret_cast<std::uintptr_t>(out) % alignof(word) == 0) {
-        word* words = reinterpret_cast<word*>(out);
-        for (std::size_t i = 0; i < count; ++i) words[i] = engine();
-        return engine;
+        ombrix::generate(state, std::span<word>(reinterpret_cast<word*>(out), count));
+        return;
     }
-    word chunk[1024];
+    word chunk[8192];
     while (count > 0) {
-        const std::size_t n = std::min<std::size_t>(count, 1024);
-        for (std::size_t i = 0; i < n; ++i) chunk[i] = engine();
+        const std::size_t n = std::min<std::size_t>(count, std::size(chunk));
+        ombrix::generate(state, std::span<word>(chunk, n));
         std::memcpy(out, chunk, n * sizeof(word));
         out += n * sizeof(word);
         count -= n;
     }
-    return engine;
-}
-
-template <class Engine>
-void generate_words(void* engine, char* out, std::size_t count) {
-    auto& state = *static_cast<Engine*>(engine);
-    state = write_words(state, out, count);
 }
 
 template <class Engine>
