@@ -34,7 +34,7 @@ test: deps build $(CPP_TESTS)
 
 # The engine headers need no Python: these test programs are built without
 # it. They read the reference vectors they share with the Python tests.
-build/test_%: tests/cpp/test_%.cpp include/ombrix/*.hpp include/ombrix/kernels/*.hpp
+build/test_%: tests/cpp/test_%.cpp tests/cpp/*.hpp include/ombrix/*.hpp include/ombrix/kernels/*.hpp
 	@mkdir -p build
 	$(CXX) $(CXXFLAGS_STRICT) -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread
 

@@ -37,6 +37,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <concepts>
 #include <cstring>
 #include <iterator>
 #include <span>
@@ -177,12 +178,15 @@ void generate(Engine& engine, std::span<word> out) {
     generate(engine, out, default_kernel_path());
 }
 
+// An iterator into contiguous words, which the kernels can write directly.
+template <class It>
+concept contiguous_words = std::contiguous_iterator<It> && std::same_as<std::iter_value_t<It>, word>;
+
 // n values to any output iterator, through a buffer unless the iterator
 // already points into contiguous words.
 template <class Engine, class Out>
 Out generate_n(Engine& engine, Out out, std::size_t n) {
-    if constexpr (std::contiguous_iterator<Out> &&
-                  std::is_same_v<std::iter_value_t<Out>, word>) {
+    if constexpr (contiguous_words<Out>) {
         generate(engine, std::span<word>(std::to_address(out), n));
         return out + static_cast<std::iter_difference_t<Out>>(n);
     } else {

@@ -154,6 +154,8 @@ inline void swb_scalar(word* p, std::size_t n, std::uint8_t& borrow) {
 inline void swb_run(word* p, std::size_t n, std::uint8_t& borrow) {
     constexpr std::size_t block = 64, vectors = block / W;
     std::size_t k = 0;
+    // A stored borrow above 1 (no step makes one) adds in whole, once.
+    if (borrow > 1 && n > 0) swb_scalar(p, ++k, borrow);
     const V all_ones = set1(0xFFFFFFFFu);
     for (; k + block <= n; k += block) {
         word* q = p + k;
