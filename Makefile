@@ -11,6 +11,8 @@ DEBUG_PYTHONS = $(PY2DBG) $(PY3DBG)
 CXX ?= g++
 # The C++ test programs, one per tests/cpp/test_*.cpp.
 CPP_TESTS = $(patsubst tests/cpp/%.cpp,build/%,$(wildcard tests/cpp/test_*.cpp))
+# The bulk kernels' tests again, under AddressSanitizer and UBSan.
+SANITIZED_CPP_TESTS = build/sanitize/test_bulk
 CXXFLAGS_STRICT = -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude
 
 all: demo
@@ -29,7 +31,7 @@ build:
 	done
 
 # Every test: the engine headers alone, then the module on both interpreters.
-test: deps build $(CPP_TESTS)
+test: deps build $(CPP_TESTS) $(SANITIZED_CPP_TESTS)
 	PY2=$(PY2) PY3=$(PY3) PY2DBG=$(PY2DBG) PY3DBG=$(PY3DBG) bash scripts/run-tests.sh
 
 # The engine headers need no Python: these test programs are built without
@@ -37,6 +39,10 @@ test: deps build $(CPP_TESTS)
 build/test_%: tests/cpp/test_%.cpp tests/cpp/*.hpp include/ombrix/*.hpp include/ombrix/kernels/*.hpp
 	@mkdir -p build
 	$(CXX) $(CXXFLAGS_STRICT) -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread
+
+build/sanitize/test_%: tests/cpp/test_%.cpp tests/cpp/*.hpp include/ombrix/*.hpp include/ombrix/kernels/*.hpp
+	@mkdir -p build/sanitize
+	$(CXX) $(CXXFLAGS_STRICT) -g -fsanitize=address,undefined -fno-sanitize-recover=undefined -DOMBRIX_VECTORS='"$(CURDIR)/tests/data/vectors.txt"' $< -o $@ -lgtest_main -lgtest -pthread
 
 # The C++ tests alone, then the library as a C++ user installs it (CMake
 # package, pkg-config file, ctest).

@@ -52,6 +52,9 @@ for source in tests/cpp/test_*.cpp; do
     program=build/$(basename "$source" .cpp)
     run "C++ $(basename "$program"), no Python" "$program"
 done
+for program in build/sanitize/test_*; do
+    [ -x "$program" ] && run "C++ $(basename "$program"), AddressSanitizer + UBSan" "$program"
+done
 run "C++ package: CMake, ctest, find_package and pkg-config consumers" bash tests/consumer/run.sh
 for py in "$PY2" "$PY3"; do
     run "Python $("$py" -c 'import sys; print(sys.version.split()[0])')" "$py" $PYTEST tests "$@"

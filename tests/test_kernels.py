@@ -10,9 +10,12 @@ import sys
 
 import pytest
 
+import ombrix
 from ombrix.iterators import kernel_path, supported_kernel_paths
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# The children import the same build of ombrix as this process.
+PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(ombrix.__file__)))
 
 # Run in the child: one line of JSON, a digest of the values and the final
 # state for every case.
@@ -58,7 +61,7 @@ print(json.dumps(results))
 
 def run_on(path):
     env = dict(os.environ, OMBRIX_KERNELS=path)
-    env["PYTHONPATH"] = os.pathsep.join([HERE, os.path.dirname(HERE), env.get("PYTHONPATH", "")])
+    env["PYTHONPATH"] = os.pathsep.join([PACKAGE_ROOT, HERE, env.get("PYTHONPATH", "")])
     output = subprocess.check_output([sys.executable, "-c", CHILD], env=env)
     return json.loads(output.decode("ascii"))
 

@@ -42,6 +42,7 @@
 #include <iterator>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
@@ -110,9 +111,10 @@ namespace avx2 {
 #pragma GCC push_options
 #pragma GCC target("avx512f")
 // GCC 12's AVX-512 intrinsics start from a deliberately undefined register
-// (_mm512_undefined_epi32), which it then reports as maybe uninitialised.
+// (_mm512_undefined_epi32), which it then reports as (maybe) uninitialised.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 namespace avx512 {
 #include "kernels/x86_avx512.hpp"

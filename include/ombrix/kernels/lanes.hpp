@@ -241,7 +241,7 @@ struct mwc16_lanes {
     template <class E>
     explicit mwc16_lanes(const E* e) : upper(gather(e, &E::mwc_upper)), lower(gather(e, &E::mwc_lower)) {}
     static V output(V upper, V lower) {
-        if constexpr (Output == mwc1_output) return shl<16>(upper) + lower;
+        if constexpr (std::is_same_v<Engine, MWC1>) return shl<16>(upper) + lower;
         else return rotl16(upper) + lower;
     }
     V next() {
