@@ -86,21 +86,25 @@ sanitize: build
 	scripts/valgrind.sh $(PY3) tests
 
 # Per-value costs, every figure from one run: the engines alone (C++),
-# each type from Python next to the floor, getrandbits and plain Python,
-# and the bulk path. Writes docs/benchmarks.md.
+# jumps, the bulk kernels next to memset, the raw command line, each type
+# from Python next to the floor, getrandbits, plain Python and numpy's bit
+# generators, and the bulk path. Writes docs/benchmarks.md.
 bench: build
 	@mkdir -p build/bench
 	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_engines.cpp -o build/bench_engines -lbenchmark -pthread
 	build/bench_engines --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/engines.json > /dev/null
 	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_jump.cpp -o build/bench_jump -lbenchmark -pthread
 	build/bench_jump --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/jumps.json > /dev/null
+	$(CXX) -std=c++20 -O2 -Wall -Wextra -Werror -Iinclude bench/bench_bulk.cpp -o build/bench_bulk -lbenchmark -pthread
+	build/bench_bulk --benchmark_min_time=0.2 --benchmark_format=json --benchmark_out=build/bench/bulk.json > /dev/null
+	$(PY3) bench/bench_cli.py -o build/bench/cli.json $(PYTHONS)
 	@for py in $(PYTHONS); do \
 	    name=$$(basename $$py); \
 	    (cd bench && $$py setup_floor.py -q build_ext --build-lib ../build/bench/$$name --build-temp ../build/bench/tmp-$$name) || exit 1; \
 	    rm -f build/bench/$$name.json; \
 	    $$py bench/bench_python.py --fast --processes 6 --quiet -o build/bench/$$name.json || exit 1; \
 	done
-	$(PY3) bench/report.py build/bench/engines.json build/bench/jumps.json $(foreach py,$(PYTHONS),build/bench/$(notdir $(py)).json) > docs/benchmarks.md
+	$(PY3) bench/report.py build/bench/engines.json build/bench/jumps.json build/bench/bulk.json build/bench/cli.json $(foreach py,$(PYTHONS),build/bench/$(notdir $(py)).json) > docs/benchmarks.md
 	@grep -E '^Worst' docs/benchmarks.md
 
 # A few quick dieharder tests on every generator, fed by the raw stream.

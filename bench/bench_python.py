@@ -8,7 +8,9 @@ model of the same generator.
 Benchmarks are named KIND/SUBJECT: KIND is "slot" (the iterator slot alone,
 collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
 call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
-"python" (the plain-Python model's next()), "jump" (one
+"python" (the plain-Python model's next()), "raw" (a numpy bit
+generator's random_raw(BULK // 2), as many bytes as a bulk loop; Python 3
+with numpy only), "jump" (one
 ombrix.iterators.advance(g, n) call by a 64-bit n; SWB, which steps, by
 JUMP_STEPS) or "call" (an ordinary method call, g.__next__(), for scale). A
 "bulk" loop is one fill of 65536 values."""
@@ -78,6 +80,26 @@ def bulk(loops, g):
     return pyperf.perf_counter() - start
 
 
+def raw(loops, bit_generator):
+    # As many bytes per loop as a bulk loop: BULK // 2 64-bit words.
+    random_raw = bit_generator.random_raw
+    size = BULK // 2
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        random_raw(size)
+    return pyperf.perf_counter() - start
+
+
+def numpy_bit_generators():
+    """numpy's own bit generators, where numpy has them (1.17 and later)."""
+    try:
+        import numpy.random as random_module
+    except ImportError:
+        return []
+    names = ["PCG64", "PCG64DXSM", "MT19937", "Philox", "SFC64"]
+    return [(name, getattr(random_module, name)(12345)) for name in names if hasattr(random_module, name)]
+
+
 def jumps(loops, g, n):
     advance = iterators.advance
     start = pyperf.perf_counter()
@@ -107,6 +129,8 @@ def main():
     runner.bench_time_func("next/getrandbits", calls, lambda: rng.getrandbits(32))
     runner.bench_time_func("call/method", calls, iterators.Cong().__next__)
     runner.bench_time_func("jump0/Cong", jumps, iterators.Cong(), 0)
+    for name, bit_generator in numpy_bit_generators():
+        runner.bench_time_func("raw/" + name, raw, bit_generator)
     for name in NAMES:
         kind = getattr(iterators, name)
         runner.bench_time_func("slot/" + name, slot, iterable(kind()))

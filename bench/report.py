@@ -1,7 +1,7 @@
 """Writes docs/benchmarks.md from one `make bench` run: the pyperf results
 of each interpreter and the Google Benchmark results of the engines.
 
-    python3 bench/report.py ENGINES.json JUMPS.json PYTHON.json... > docs/benchmarks.md"""
+    python3 bench/report.py ENGINES.json JUMPS.json BULK.json CLI.json PYTHON.json... > docs/benchmarks.md"""
 from __future__ import print_function
 
 import json
@@ -47,7 +47,89 @@ def engines_table(path):
     return lines, per_value
 
 
-def python_table(path, engines):
+PATHS = ["sse2", "avx2", "avx512"]
+# Goals for the best path, as a multiple of the memset floor.
+FLOOR_GOALS = dict((name, 2 if name in ("Cong", "LFIB4") else 4 if name == "SWB" else 8) for name in NAMES)
+NUMPY = ["PCG64", "PCG64DXSM", "MT19937", "Philox", "SFC64"]
+
+
+def bulk_results(path):
+    """{(kind, name, n): ns per value} from bench_bulk's JSON."""
+    per_value = {}
+    for row in json.load(open(path))["benchmarks"]:
+        parts = row["name"].split("/")
+        name = parts[1] if len(parts) == 3 else ""
+        per_value[(parts[0], name, int(parts[-1]))] = ns(1.0 / row["items_per_second"])
+    return per_value
+
+
+def best_path(bulk, name, n):
+    paths = [p for p in PATHS if (p, name, n) in bulk]
+    return min(paths, key=lambda p: bulk[(p, name, n)]) if paths else "scalar"
+
+
+def bulk_tables(bulk):
+    lines = []
+    for n in sorted(set(key[2] for key in bulk)):
+        floor = bulk[("memset", "", n)]
+        lines += ["### %d words per call (memset of the buffer: %.3f ns per word)" % (n, floor), "",
+                  "| type | scalar loop (ns) | " + " | ".join("%s (ns)" % p for p in PATHS) +
+                  " | best / memset | goal | scalar / best | goal |",
+                  "|---|---|" + "---|" * len(PATHS) + "---|---|---|---|"]
+        worst_floor, worst_speedup = [], []
+        for name in NAMES:
+            scalar = bulk[("scalar", name, n)]
+            best = bulk[(best_path(bulk, name, n), name, n)]
+            cells = " | ".join("%.3f" % bulk[(p, name, n)] if (p, name, n) in bulk else "-" for p in PATHS)
+            lines.append("| %s | %.3f | %s | %.1fx | %dx | %.1fx | 5x |" % (
+                name, scalar, cells, best / floor, FLOOR_GOALS[name], scalar / best))
+            worst_floor.append((best / floor / FLOOR_GOALS[name], name, best / floor))
+            worst_speedup.append((scalar / best, name))
+        over = [(name, ratio) for share, name, ratio in worst_floor if share > 1]
+        lines += ["", "Against the floor: %s. Slowest speed-up over the scalar loop: %.1fx (%s)." % (
+            "every type within its goal" if not over else
+            "over the goal: " + ", ".join("%s %.1fx" % item for item in over),
+            min(worst_speedup)[0], min(worst_speedup)[1]), ""]
+    return lines
+
+
+def numpy_table(python_paths):
+    lines = []
+    for path in python_paths:
+        suite = pyperf.BenchmarkSuite.load(path)
+        mean = dict((b.get_name(), ns(b.mean())) for b in suite.get_benchmarks())
+        present = [name for name in NUMPY if "raw/" + name in mean]
+        if not present:
+            continue
+        version = suite.get_benchmarks()[0].get_metadata().get("python_version", "?")
+        nbytes = 4.0 * BULK
+        numpy_rate = dict((name, nbytes / mean["raw/" + name]) for name in present)  # bytes per ns
+        fastest = max(present, key=lambda name: numpy_rate[name])
+        lines += ["### Python %s" % version, "",
+                  "numpy's `random_raw(32768)` (as many bytes as a fill of 65536 words), GB/s: " +
+                  ", ".join("%s %.1f" % (name, numpy_rate[name]) for name in present) + ".", "",
+                  "| type | fill() (GB/s) | vs %s, the fastest numpy |" % fastest, "|---|---|---|"]
+        slowest = None
+        for name in NAMES:
+            rate = nbytes / mean["bulk/" + name]
+            ratio = rate / numpy_rate[fastest]
+            slowest = ratio if slowest is None else min(slowest, ratio)
+            lines.append("| %s | %.1f | %.2fx |" % (name, rate, ratio))
+        lines += ["", "Slowest type against the fastest numpy bit generator: %.2fx (goal: above 1x)." % slowest, ""]
+    return lines
+
+
+def cli_lines(path):
+    results = json.load(open(path))
+    lines = ["| type | " + " | ".join("%s (GB/s)" % python for python in sorted(results)) + " |",
+             "|---|" + "---|" * len(results)]
+    for name in NAMES:
+        lines.append("| %s | " % name + " | ".join("%.1f" % (results[python][name] / 1e9)
+                                                    for python in sorted(results)) + " |")
+    return lines + ["", "Goal: at least 4 GB/s for Cong.", ""]
+
+
+def python_table(path, bulk_path_results):
     suite = pyperf.BenchmarkSuite.load(path)
     mean = dict((b.get_name(), ns(b.mean())) for b in suite.get_benchmarks())
     version = suite.get_benchmarks()[0].get_metadata().get("python_version", "?")
@@ -60,14 +142,14 @@ def python_table(path, engines):
         % (floor_slot, floor_next, mean["slot/getrandbits"], mean["next/getrandbits"]),
         "",
         "| type | slot (ns) | slot / floor | next() (ns) | next() / floor | bulk (ns) | slot / bulk "
-        "| bulk / engine loop | plain Python (ns) |",
+        "| bulk / C++ generate() | plain Python (ns) |",
         "|---|---|---|---|---|---|---|---|---|",
     ]
     goals = {"slot": [], "next": [], "bulk speed-up": [], "bulk vs engine": []}
     for name in NAMES:
         slot, nxt, bulk, plain = (mean[k + "/" + name] for k in ("slot", "next", "bulk", "python"))
         bulk /= BULK
-        engine = engines[("fill", name)]
+        engine = bulk_path_results[(best_path(bulk_path_results, name, BULK), name, BULK)]
         goals["slot"].append(slot / floor_slot)
         goals["next"].append(nxt / floor_next)
         goals["bulk speed-up"].append(slot / bulk)
@@ -77,8 +159,8 @@ def python_table(path, engines):
     lines += [
         "",
         "Worst over the %d types: slot %.2fx the floor (goal 1.10x), next() %.2fx the floor's "
-        "next() (goal 1.10x), bulk %.0fx faster than slot iteration (goal 20x), bulk %.2fx the "
-        "engine loop alone (goal 1.5x)." % (len(NAMES), max(goals["slot"]), max(goals["next"]),
+        "next() (goal 1.10x), bulk %.0fx faster than slot iteration (goal 20x), bulk %.2fx "
+        "C++ generate() alone (goal 1.5x)." % (len(NAMES), max(goals["slot"]), max(goals["next"]),
                                             min(goals["bulk speed-up"]), max(goals["bulk vs engine"])),
         "",
     ]
@@ -138,8 +220,10 @@ def jumps_table(path, python_paths):
 
 
 def main():
-    engines_path, jumps_path, python_paths = sys.argv[1], sys.argv[2], sys.argv[3:]
+    engines_path, jumps_path, bulk_path, cli_path = sys.argv[1:5]
+    python_paths = sys.argv[5:]
     engine_lines, engines = engines_table(engines_path)
+    bulk = bulk_results(bulk_path)
     out = [
         "# Benchmarks",
         "",
@@ -150,13 +234,17 @@ def main():
         "",
         "```sh",
         "build/bench_engines --benchmark_format=json --benchmark_out=build/bench/engines.json",
+        "build/bench_jump --benchmark_format=json --benchmark_out=build/bench/jumps.json",
+        "build/bench_bulk --benchmark_format=json --benchmark_out=build/bench/bulk.json",
+        "python3 bench/bench_cli.py -o build/bench/cli.json <python>...",
         "<python> bench/bench_python.py --fast --processes 6 --quiet -o build/bench/<python>.json",
-        "python3 bench/report.py build/bench/engines.json build/bench/*.json > docs/benchmarks.md",
+        "python3 bench/report.py build/bench/{engines,jumps,bulk,cli}.json build/bench/<python>.json... > docs/benchmarks.md",
         "```",
         "",
         "- slot: `collections.deque(itertools.islice(g, N), maxlen=0)`, the iterator slot alone;",
         "- next(): one `next(g)` call per value;",
-        "- bulk: `ombrix.iterators.fill(g, out)` into an array of 65536 words, per value;",
+        "- bulk: `ombrix.iterators.fill(g, out)` into an array of 65536 words, per value, on the",
+        "  kernel path the processor supports best (%s here);" % best_path(bulk, "KISS", BULK),
         "- floor: a minimal C iterator built by the benchmark (one 32-bit multiply-add and one new",
         "  integer per step), the least any generator with this interface can cost;",
         "- plain Python: the model of the same generator in `tests/models.py`;",
@@ -166,7 +254,7 @@ def main():
         "",
     ]
     for path in python_paths:
-        out += python_table(path, engines)
+        out += python_table(path, bulk)
     out += [
         "## Reading the figures",
         "",
@@ -180,11 +268,22 @@ def main():
         "  rather than the slot (the interpreter's rule for a type whose method table holds",
         "  `__next__`), so each value pays one method call more; their `next()` figures, which",
         "  use the slot directly, are within the goal.",
-        "- Bulk against slot: the bulk path costs the engine loop (1-3 ns); slot iteration costs",
-        "  about 20 ns whatever the engine. The ratio reaches 20x only where the engine itself",
-        "  costs 1 ns or less (Cong, MWC64, the lagged tables); it cannot for the slower engines.",
+        "- Bulk against slot: slot iteration costs about 20 ns a value whatever the engine (the",
+        "  new integer object); the bulk path now costs the vector kernels, a fraction of a",
+        "  nanosecond.",
         "",
     ]
+    out += ["## Bulk generation (C++ `ombrix::generate`, Google Benchmark, g++ -O2)", "",
+            "Per value, next to a memset of the same buffer (the floor) and to the scalar engine",
+            "loop, on every kernel path this processor supports, all in one run",
+            "(`build/bench_bulk`). The goals are for the best path.", ""] + bulk_tables(bulk)
+    out += ["## Against numpy's bit generators (Python 3)", "",
+            "Bytes per nanosecond (GB/s) of `fill()` into a 65536-word array, next to each numpy",
+            "bit generator's `random_raw` for the same number of bytes, in the same pyperf run.",
+            ""] + numpy_table(python_paths)
+    out += ["## The raw command line", "",
+            "`python -m ombrix.iterators NAME --format raw -n 1000000000 > /dev/null` (4 GB), the",
+            "best of %d runs, interpreter start-up included (`bench/bench_cli.py`)." % 5, ""] + cli_lines(cli_path)
     out += ["## C++ engines (Google Benchmark, g++ -O2)", ""] + engine_lines + [""]
     out += ["## Jumps", "",
             "One jump by a random 64-bit count (`build/bench_jump`, Google Benchmark), and one",

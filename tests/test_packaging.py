@@ -73,6 +73,7 @@ def test_wheel_from_the_sdist_installs_into_a_fresh_environment_and_draws(built)
         "assert ombrix.__version__ == %r\n"
         "assert not i.__file__.startswith(%r)\n"
         "assert os.path.isfile(os.path.join(ombrix.get_include(), 'ombrix', 'catalogue.hpp'))\n"
+        "assert os.path.isfile(os.path.join(ombrix.get_include(), 'ombrix', 'kernels', 'lanes.hpp'))\n"
         "print(' '.join(str(v) for v in list(i.draw(i.KISS(), 3)) + list(i.draw(i.Cong(), 1))))\n"
         % (ombrix.__version__, ROOT)
     )
@@ -85,7 +86,8 @@ def test_wheel_carries_metadata_stubs_and_headers(built):
     _, _, wheel = built
     names = zipfile.ZipFile(wheel).namelist()
     for expected in ["ombrix/py.typed", "ombrix/iterators/__init__.pyi", "ombrix/iterators/_bulk.pyi",
-                     "ombrix/iterators/_iterators_zinthe.pyi", "ombrix/include/ombrix/catalogue.hpp"]:
+                     "ombrix/iterators/_iterators_zinthe.pyi", "ombrix/include/ombrix/catalogue.hpp",
+                     "ombrix/include/ombrix/bulk.hpp", "ombrix/include/ombrix/kernels/lanes.hpp"]:
         assert expected in names
     metadata = zipfile.ZipFile(wheel).read(
         [n for n in names if n.endswith(".dist-info/METADATA")][0]).decode("utf-8")

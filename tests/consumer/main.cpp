@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <span>
+#include <vector>
 
 #ifndef OMBRIX_PACKAGE_VERSION
 #error "build with -DOMBRIX_PACKAGE_VERSION=\"<the version the package reports>\""
@@ -37,12 +39,21 @@ int main() {
           "the header's version against the package's");
     static_assert(OMBRIX_VERSION_MAJOR == 0 && OMBRIX_VERSION_MINOR >= 2);
 
+    // The bulk kernels, as the processor allows, against plain calls.
+    ombrix::LFSR113 bulk, plain;
+    std::vector<ombrix::word> words(100000);
+    ombrix::generate(bulk, std::span<ombrix::word>(words));
+    bool same = true;
+    for (ombrix::word w : words) same = same && w == plain();
+    check(same && bulk == plain, "bulk generation against plain calls");
+
     ombrix::KISS2 engine(2024u);
     std::uniform_int_distribution<int> die(1, 6);
     const int roll = die(engine);
     check(roll >= 1 && roll <= 6, "a die roll");
 
     if (failures) return 1;
-    std::printf("ombrix %s: Cong and KISS as expected, a die rolled %d\n", OMBRIX_VERSION_STRING, roll);
+    std::printf("ombrix %s: Cong and KISS as expected, bulk on %s, a die rolled %d\n", OMBRIX_VERSION_STRING,
+                ombrix::kernel_path_name(ombrix::default_kernel_path()), roll);
     return 0;
 }
