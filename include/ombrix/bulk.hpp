@@ -40,6 +40,7 @@
 #include <concepts>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <type_traits>

@@ -167,6 +167,23 @@ TYPED_TEST(Jump, ForwardEqualsStepping) {
     }
 }
 
+// A jump fixed in advance, applied to many engines, is the plain jump.
+TYPED_TEST(FastJump, FixedJumpsEqualPlainJumps) {
+    using E = TypeParam;
+    if constexpr (jumping::made_of_parts<E>) {
+        for (std::uint64_t n : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{2}, std::uint64_t{3},
+                                std::uint64_t{4080}, std::uint64_t{1} << 40, random_count()}) {
+            const fixed_jump<E> jump(n);
+            EXPECT_EQ(jump.distance(), n);
+            for (E e : cases<E>::states()) {
+                const E expected = jumped(e, n);
+                jump(e);
+                EXPECT_TRUE(e == expected) << "n = " << n;
+            }
+        }
+    }
+}
+
 TYPED_TEST(FastJump, RandomCountsCompose) {
     for (const TypeParam& start : cases<TypeParam>::states()) {
         const std::uint64_t a = random_count() >> 1, b = random_count() >> 1;

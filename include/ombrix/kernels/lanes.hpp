@@ -359,6 +359,26 @@ struct lfsr_lanes {
 // lanes would cost more than the lanes save.
 inline constexpr std::size_t segmented_minimum = 4096;
 
+// The jump that starts each lane `length` after the one before. A call of
+// the same length as this thread's last one (a buffer refilled, a long fill
+// in equal pieces) has it set up once and reused; any other call jumps
+// plainly.
+template <class Engine>
+const fixed_jump<Engine>* lane_jump(std::size_t length) {
+    struct cache {
+        std::size_t last = 0;
+        std::optional<fixed_jump<Engine>> jump;
+    };
+    static thread_local cache c;
+    if (c.jump && c.jump->distance() == length) return &*c.jump;
+    if (c.last != length) {
+        c.last = length;
+        return nullptr;
+    }
+    c.jump.emplace(length);
+    return &*c.jump;
+}
+
 // Lane j writes out[j*length, (j+1)*length), a whole number of W-value
 // tiles. An odd number of tiles keeps the W stores of a tile from falling
 // on the same offset within a 4 KiB page. The last lane ends where the
@@ -371,9 +391,11 @@ void segmented_fill(Engine& e, word* out, std::size_t n) {
     const std::size_t length = tiles * W;
     Engine starts[W];
     starts[0] = e;
+    const fixed_jump<Engine>* jump = lane_jump<Engine>(length);
     for (std::size_t j = 1; j < W; ++j) {
         starts[j] = starts[j - 1];
-        jump_forward(starts[j], std::uint64_t{length});
+        if (jump) (*jump)(starts[j]);
+        else jump_forward(starts[j], std::uint64_t{length});
     }
     Lanes lanes(starts);
     for (std::size_t i = 0; i < length; i += W) {
