@@ -88,11 +88,16 @@ def extension(name, sources):
     )
 
 
+extensions = [
+    extension("ombrix.iterators._iterators_zinthe", sources_in("core", "generators")),
+    # The bulk path reaches the generators through their capabilities.
+    extension("ombrix.iterators._bulk", sources_in("bulk")),
+]
+# numpy's bit generators need Python 3, and so does ombrix.bitgenerator.
+if sys.version_info[0] >= 3:
+    extensions.append(extension("ombrix._bitgen", sources_in("bitgen")))
+
 setup(
-    ext_modules=[
-        extension("ombrix.iterators._iterators_zinthe", sources_in("core", "generators")),
-        # The bulk path reaches the generators through their capabilities.
-        extension("ombrix.iterators._bulk", sources_in("bulk")),
-    ],
+    ext_modules=extensions,
     cmdclass={"build_ext": BuildExt, "build_py": BuildPy},
 )

@@ -10,7 +10,10 @@ collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
 call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
 "python" (the plain-Python model's next()), "raw" (a numpy bit
 generator's random_raw(BULK // 2), as many bytes as a bulk loop; Python 3
-with numpy only), "jump" (one
+with numpy only), "np-fill", "np-raw", "np-random", "np-integers" (one
+call over 10**6 values: fill into a new numpy uint32 array, the ombrix
+bit generator's random_raw, and numpy.random.Generator's random and
+integers over it or over MT19937; Python 3 with numpy), "jump" (one
 ombrix.iterators.advance(g, n) call by a 64-bit n; SWB, which steps, by
 JUMP_STEPS) or "call" (an ordinary method call, g.__next__(), for scale). A
 "bulk" loop is one fill of 65536 values."""
@@ -100,6 +103,45 @@ def numpy_bit_generators():
     return [(name, getattr(random_module, name)(12345)) for name in names if hasattr(random_module, name)]
 
 
+MILLION = 10 ** 6
+
+
+def each_call(loops, function):
+    # One loop is one call: the report divides by MILLION.
+    start = pyperf.perf_counter()
+    for _ in itertools.repeat(None, loops):
+        function()
+    return pyperf.perf_counter() - start
+
+
+def bit_generator_calls(name):
+    """(label, function) pairs, each a call over 10**6 values through numpy:
+    fill into a new uint32 array, random_raw, Generator.random and
+    Generator.integers; numpy's MT19937 for the last two, as the anchor."""
+    import numpy
+    from ombrix.bitgenerator import BitGenerator
+
+    if name == "MT19937":
+        rng = numpy.random.Generator(numpy.random.MT19937(12345))
+        calls = []
+    else:
+        g = getattr(iterators, name)()
+        bit_generator = BitGenerator(getattr(iterators, name)())
+        rng = numpy.random.Generator(BitGenerator(getattr(iterators, name)()))
+        calls = [("np-fill", lambda: iterators.fill(g, numpy.empty(MILLION, dtype=numpy.uint32))),
+                 ("np-raw", lambda: bit_generator.random_raw(MILLION))]
+    return calls + [("np-random", lambda: rng.random(MILLION)),
+                    ("np-integers", lambda: rng.integers(0, 2 ** 32, MILLION, dtype=numpy.uint32))]
+
+
+def has_bit_generator():
+    try:
+        import ombrix.bitgenerator  # noqa: F401
+    except ImportError:
+        return False
+    return True
+
+
 def jumps(loops, g, n):
     advance = iterators.advance
     start = pyperf.perf_counter()
@@ -131,6 +173,10 @@ def main():
     runner.bench_time_func("jump0/Cong", jumps, iterators.Cong(), 0)
     for name, bit_generator in numpy_bit_generators():
         runner.bench_time_func("raw/" + name, raw, bit_generator)
+    if has_bit_generator():
+        for name in ("MT19937",) + tuple(NAMES):
+            for label, function in bit_generator_calls(name):
+                runner.bench_time_func("%s/%s" % (label, name), each_call, function)
     for name in NAMES:
         kind = getattr(iterators, name)
         runner.bench_time_func("slot/" + name, slot, iterable(kind()))

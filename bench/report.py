@@ -119,6 +119,36 @@ def numpy_table(python_paths):
     return lines
 
 
+def bit_generator_table(python_paths):
+    lines = []
+    for path in python_paths:
+        suite = pyperf.BenchmarkSuite.load(path)
+        mean = dict((b.get_name(), ns(b.mean()) / 1e6) for b in suite.get_benchmarks())
+        if "np-random/MT19937" not in mean:
+            continue
+        version = suite.get_benchmarks()[0].get_metadata().get("python_version", "?")
+        mt_random, mt_integers = mean["np-random/MT19937"], mean["np-integers/MT19937"]
+        lines += ["### Python %s" % version, "",
+                  "numpy's MT19937 in the same run: random() %.2f ns, integers() %.2f ns per value."
+                  % (mt_random, mt_integers), "",
+                  "| type | fill, new array (ns) | random_raw (ns) | random_raw / fill | random() (ns) "
+                  "| vs MT19937 | integers() (ns) | vs MT19937 |",
+                  "|---|---|---|---|---|---|---|---|"]
+        worst = {"raw": [], "random": [], "integers": []}
+        for name in NAMES:
+            fill, raw, random_, integers = (mean["%s/%s" % (k, name)] for k in
+                                            ("np-fill", "np-raw", "np-random", "np-integers"))
+            worst["raw"].append((raw / fill, name))
+            worst["random"].append((random_ / mt_random, name))
+            worst["integers"].append((integers / mt_integers, name))
+            lines.append("| %s | %.3f | %.3f | %.2fx | %.2f | %.2fx | %.2f | %.2fx |" % (
+                name, fill, raw, raw / fill, random_, random_ / mt_random, integers, integers / mt_integers))
+        lines += ["", "Worst: random_raw %.2fx fill (%s; goal 1.1x), random() %.2fx MT19937's (%s; goal 1x), "
+                  "integers() %.2fx MT19937's (%s; goal 1x)." % (
+                      max(worst["raw"]) + max(worst["random"]) + max(worst["integers"])), ""]
+    return lines
+
+
 def cli_lines(path):
     results = json.load(open(path))
     lines = ["| type | " + " | ".join("%s (GB/s)" % python for python in sorted(results)) + " |",
@@ -281,6 +311,12 @@ def main():
             "Bytes per nanosecond (GB/s) of `fill()` into a 65536-word array, next to each numpy",
             "bit generator's `random_raw` for the same number of bytes, in the same pyperf run.",
             ""] + numpy_table(python_paths)
+    out += ["## numpy bit generators (`ombrix.bitgenerator`, Python 3)", "",
+            "Per value, one call over 10**6 values each: `fill(g, numpy.empty(10**6, uint32))`,",
+            "`BitGenerator(g).random_raw(10**6)` (uint64 values, one word each), and",
+            "`numpy.random.Generator(BitGenerator(g))`'s `random(10**6)` and",
+            "`integers(0, 2**32, 10**6, dtype=uint32)`, next to the same calls over numpy's MT19937.",
+            ""] + bit_generator_table(python_paths)
     out += ["## The raw command line", "",
             "`python -m ombrix.iterators NAME --format raw -n 1000000000 > /dev/null` (4 GB), the",
             "best of %d runs, interpreter start-up included (`bench/bench_cli.py`)." % 5, ""] + cli_lines(cli_path)

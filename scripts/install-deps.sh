@@ -35,9 +35,10 @@ if [ ${#need_apt[@]} -gt 0 ]; then
 fi
 
 # Test tools for Python 3.
-# (build and mypy for the packaging and typing tests).
-"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, build, mypy' 2>/dev/null ||
-    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris numpy pyperf build mypy
+# (build and mypy for the packaging and typing tests; numpy, dask,
+# distributed and cffi for ombrix.bitgenerator and ombrix.dask).
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, build, mypy, dask.array, distributed, cffi' 2>/dev/null ||
+    "$PY3" -m pip install -q 'pytest>=7' 'hypothesis>=6' atheris numpy pyperf build mypy 'dask[array]' distributed cffi
 
 
 # Python 2.7 has no pip in Debian 11: bootstrap the last pip release that
@@ -65,6 +66,6 @@ for py in $(bash scripts/other-pythons.sh "$PY3"); do
 done
 # Fail here, not in the tests, if anything above did not take.
 "$PY2" -c 'import pytest, hypothesis, numpy, pyperf, setuptools, virtualenv'
-"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, setuptools, build, mypy'
+"$PY3" -c 'import pytest, hypothesis, atheris, numpy, pyperf, setuptools, build, mypy, dask.array, distributed, cffi'
 /usr/bin/python3.11-dbg -c 'import pytest, hypothesis, setuptools'
 echo "dependencies ready"

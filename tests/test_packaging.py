@@ -87,7 +87,8 @@ def test_wheel_carries_metadata_stubs_and_headers(built):
     names = zipfile.ZipFile(wheel).namelist()
     for expected in ["ombrix/py.typed", "ombrix/iterators/__init__.pyi", "ombrix/iterators/_bulk.pyi",
                      "ombrix/iterators/_iterators_zinthe.pyi", "ombrix/include/ombrix/catalogue.hpp",
-                     "ombrix/include/ombrix/bulk.hpp", "ombrix/include/ombrix/kernels/lanes.hpp"]:
+                     "ombrix/include/ombrix/bulk.hpp", "ombrix/include/ombrix/kernels/lanes.hpp",
+                     "ombrix/bitgenerator.py", "ombrix/bitgenerator.pyi", "ombrix/dask.py", "ombrix/dask.pyi"]:
         assert expected in names
     metadata = zipfile.ZipFile(wheel).read(
         [n for n in names if n.endswith(".dist-info/METADATA")][0]).decode("utf-8")
@@ -150,11 +151,24 @@ def test_mypy_catches_misuse():
     assert [int(line.split(":")[1]) for line in out.splitlines() if ": error:" in line] == [2, 3, 4], out
 
 
+def importable(name):
+    try:
+        __import__(name)
+    except ImportError:
+        return False
+    return True
+
+
 @needs_mypy
 def test_stubs_match_the_module():
+    modules = ["ombrix.iterators"]
+    if importable("numpy"):
+        modules += ["ombrix.bitgenerator", "ombrix._bitgen"]
+    if importable("dask.array"):
+        modules += ["ombrix.dask"]
     process = subprocess.Popen(
         [sys.executable, "-m", "mypy.stubtest", "--ignore-disjoint-bases",
-         "--allowlist", os.path.join(TYPING, "stubtest-allowlist.txt"), "ombrix.iterators"],
+         "--allowlist", os.path.join(TYPING, "stubtest-allowlist.txt")] + modules,
         cwd=PACKAGE_ROOT, env=dict(os.environ, PYTHONPATH=PACKAGE_ROOT), stdout=subprocess.PIPE,
         stderr=subprocess.STDOUT)
     out = process.communicate()[0].decode()

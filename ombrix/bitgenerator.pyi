@@ -1,0 +1,13 @@
+from typing import Any
+
+import numpy
+
+__all__ = ["BitGenerator"]
+
+# capsule, lock, state, random_raw, ctypes, cffi and spawn as numpy's own
+# bit generators have them.
+class BitGenerator(numpy.random.BitGenerator):
+    def __init__(self, generator: object) -> None: ...
+    def generator(self) -> Any: ...
+    def advance(self, delta: int) -> "BitGenerator": ...
+    def jumped(self, jumps: int = ...) -> "BitGenerator": ...

@@ -1,0 +1,9 @@
+from typing import Any
+
+import dask.array
+
+__all__ = ["words", "doubles", "chains"]
+
+def chains(generator: object) -> bool: ...
+def words(generator: object, n: int, chunks: Any = ...) -> dask.array.Array: ...
+def doubles(generator: object, n: int, chunks: Any = ...) -> dask.array.Array: ...
