@@ -10,8 +10,9 @@ collections.deque(itertools.islice(g, N), maxlen=0)), "next" (a next(g)
 call per value), "bulk" (ombrix.iterators.fill into a 65536-word array)
 "python" (the plain-Python model's next()), "raw" (a numpy bit
 generator's random_raw(BULK // 2), as many bytes as a bulk loop; Python 3
-with numpy only), "np-fill", "np-raw", "np-random", "np-integers" (one
-call over 10**6 values: fill into a new numpy uint32 array, the ombrix
+with numpy only), "np-fill", "np-fill-bytes", "np-raw", "np-random",
+"np-integers" (one call over 10**6 values: fill into a new numpy uint32
+array, of 10**6 words or of as many bytes as random_raw's result, the ombrix
 bit generator's random_raw, and numpy.random.Generator's random and
 integers over it or over MT19937; Python 3 with numpy), "jump" (one
 ombrix.iterators.advance(g, n) call by a 64-bit n; SWB, which steps, by
@@ -129,6 +130,7 @@ def bit_generator_calls(name):
         bit_generator = BitGenerator(getattr(iterators, name)())
         rng = numpy.random.Generator(BitGenerator(getattr(iterators, name)()))
         calls = [("np-fill", lambda: iterators.fill(g, numpy.empty(MILLION, dtype=numpy.uint32))),
+                 ("np-fill-bytes", lambda: iterators.fill(g, numpy.empty(2 * MILLION, dtype=numpy.uint32))),
                  ("np-raw", lambda: bit_generator.random_raw(MILLION))]
     return calls + [("np-random", lambda: rng.random(MILLION)),
                     ("np-integers", lambda: rng.integers(0, 2 ** 32, MILLION, dtype=numpy.uint32))]

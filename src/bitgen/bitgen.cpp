@@ -174,22 +174,20 @@ void widen(const word* in, std::uint64_t* out, std::size_t n) {
     for (; i < n; ++i) out[i] = in[i];
 }
 
-// The engine's next n values into out[0, n), one word to each 8-byte item:
-// the words are generated, in one kernel call, into the upper half of the
-// output's own memory, then widened front to back. Each piece of words is
-// copied out before the items that overlap it are written (item i ends at
-// byte 8i + 8, word i starts at byte 4n + 4i, and i < n).
+// The engine's next n values into out[0, n), one word to each 8-byte item,
+// a buffer's worth at a time (the buffer holds nothing still to be handed
+// out when this runs): the words stay in cache between the kernel writing
+// them and their widening, and each piece's kernel set-up is the one the
+// refills use.
 void widen_from_engine(Stream& stream, std::uint64_t* out, std::size_t n) {
-    if (n == 0) return;
-    word* words = reinterpret_cast<word*>(out) + n;
-    stream.capabilities->generate(stream.engine, reinterpret_cast<char*>(words), n);
-    constexpr std::size_t piece = 1024;
-    word copy[piece];
-    for (std::size_t done = 0; done < n; done += piece) {
-        const std::size_t count = n - done < piece ? n - done : piece;
-        std::memcpy(copy, words + done, count * sizeof(word));
-        widen(copy, out + done, count);
+    while (n > 0) {
+        const std::size_t count = n < buffer_words ? n : buffer_words;
+        stream.capabilities->generate(stream.engine, reinterpret_cast<char*>(stream.buffer), count);
+        widen(stream.buffer, out, count);
+        out += count;
+        n -= count;
     }
+    stream.index = stream.filled = 0;
 }
 
 // raw(stream, out): the next len(out) values into a writable C-contiguous
