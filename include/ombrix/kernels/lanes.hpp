@@ -151,40 +151,91 @@ inline void swb_scalar(word* p, std::size_t n, std::uint8_t& borrow) {
 // of (G | P) + G + borrow, G and P the 64 "below" and "equal" bits. A
 // subtrahend word of 2**32-1 breaks that (with a borrow it subtracts
 // nothing and borrows nothing), so a block holding one runs scalar.
+inline constexpr std::size_t swb_block = 64, swb_vectors = swb_block / W;
+
+// One block into r from its minuends x and subtrahends y; false, with
+// nothing done, where the wrap rule applies.
+inline bool swb_vector_block(const V (&x)[swb_vectors], const V (&y)[swb_vectors], V (&r)[swb_vectors],
+                             std::uint8_t& borrow) {
+    const V all_ones = set1(0xFFFFFFFFu);
+    std::uint64_t below = 0, equal = 0;
+    unsigned wraps = 0;
+    OMBRIX_UNROLL
+    for (std::size_t i = 0; i < swb_vectors; ++i) {
+        below |= std::uint64_t{below_bits(x[i], y[i])} << (i * W);
+        equal |= std::uint64_t{equal_bits(x[i], y[i])} << (i * W);
+        wraps |= equal_bits(y[i], all_ones);
+    }
+    if (wraps) return false;
+    const std::uint64_t a = below | equal;
+    std::uint64_t sum;
+    const bool carry_out = __builtin_add_overflow(a, below, &sum) |
+                           __builtin_add_overflow(sum, std::uint64_t{borrow}, &sum);
+    const std::uint64_t borrows_in = sum ^ a ^ below;  // bit i: the borrow step i takes
+    OMBRIX_UNROLL
+    for (std::size_t i = 0; i < swb_vectors; ++i) {
+        const unsigned bits = static_cast<unsigned>(borrows_in >> (i * W)) & ((1u << W) - 1u);
+        r[i] = x[i] - y[i] + lanes_from_bits(bits);
+    }
+    borrow = carry_out;
+    return true;
+}
+
+// The blocks of a round of 256 values with the history in registers (as
+// for LFIB4: lags 222 = 16*14 - 2 and 237 = 16*15 - 3 with 16 lanes). A
+// block the wrap rule sends to the scalar loop is read back into them.
+template <std::size_t S, std::size_t... I>
+void swb_registers_block(V (&h)[history_registers], word* q, std::uint8_t& borrow,
+                         std::index_sequence<I...>) {
+    const V x[swb_vectors] = {lagged<222, S + I>(h)...};
+    const V y[swb_vectors] = {lagged<237, S + I>(h)...};
+    V r[swb_vectors];
+    if (swb_vector_block(x, y, r, borrow)) {
+        ((h[S + I] = r[I], store(q + I * W, r[I])), ...);
+    } else {
+        swb_scalar(q, swb_block, borrow);
+        ((h[S + I] = load(q + I * W)), ...);
+    }
+}
+
+template <std::size_t... B>
+void swb_registers_round(V (&h)[history_registers], word* p, std::uint8_t& borrow,
+                         std::index_sequence<B...>) {
+    (swb_registers_block<B * swb_vectors>(h, p + B * swb_block, borrow,
+                                          std::make_index_sequence<swb_vectors>()),
+     ...);
+}
+
+inline std::size_t swb_registers(word* p, std::size_t n, std::uint8_t& borrow) {
+    V h[history_registers];
+    OMBRIX_UNROLL
+    for (std::size_t i = 0; i < history_registers; ++i) h[i] = load(p - lagged_table_size + i * W);
+    std::size_t k = 0;
+    for (; k + lagged_table_size <= n; k += lagged_table_size)
+        swb_registers_round(h, p + k, borrow,
+                            std::make_index_sequence<lagged_table_size / swb_block>());
+    return k;
+}
+
 inline void swb_run(word* p, std::size_t n, std::uint8_t& borrow) {
-    constexpr std::size_t block = 64, vectors = block / W;
     std::size_t k = 0;
     // A stored borrow above 1 (no step makes one) adds in whole, once.
     if (borrow > 1 && n > 0) swb_scalar(p, ++k, borrow);
-    const V all_ones = set1(0xFFFFFFFFu);
-    for (; k + block <= n; k += block) {
+    if constexpr (history_in_registers) k += swb_registers(p + k, n - k, borrow);
+    for (; k + swb_block <= n; k += swb_block) {
         word* q = p + k;
-        V x[vectors], y[vectors];
-        std::uint64_t below = 0, equal = 0;
-        unsigned wraps = 0;
+        V x[swb_vectors], y[swb_vectors], r[swb_vectors];
         OMBRIX_UNROLL
-        for (std::size_t i = 0; i < vectors; ++i) {
+        for (std::size_t i = 0; i < swb_vectors; ++i) {
             x[i] = load(q + i * W - 222);
             y[i] = load(q + i * W - 237);
-            below |= std::uint64_t{below_bits(x[i], y[i])} << (i * W);
-            equal |= std::uint64_t{equal_bits(x[i], y[i])} << (i * W);
-            wraps |= equal_bits(y[i], all_ones);
         }
-        if (wraps) {
-            swb_scalar(q, block, borrow);
+        if (!swb_vector_block(x, y, r, borrow)) {
+            swb_scalar(q, swb_block, borrow);
             continue;
         }
-        const std::uint64_t a = below | equal;
-        std::uint64_t sum;
-        const bool carry_out = __builtin_add_overflow(a, below, &sum) |
-                               __builtin_add_overflow(sum, std::uint64_t{borrow}, &sum);
-        const std::uint64_t borrows_in = sum ^ a ^ below;  // bit i: the borrow step i takes
         OMBRIX_UNROLL
-        for (std::size_t i = 0; i < vectors; ++i) {
-            const unsigned bits = static_cast<unsigned>(borrows_in >> (i * W)) & ((1u << W) - 1u);
-            store(q + i * W, x[i] - y[i] + lanes_from_bits(bits));
-        }
-        borrow = carry_out;
+        for (std::size_t i = 0; i < swb_vectors; ++i) store(q + i * W, r[i]);
     }
     swb_scalar(p + k, n - k, borrow);
 }
