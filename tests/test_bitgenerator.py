@@ -60,6 +60,17 @@ else:
         # The generator it came from is untouched.
         assert start.getstate() == random_state(type(start).__name__, random.Random(type(start).__name__)).getstate()
 
+    def test_raw_values_after_numpy_draws_continue_the_stream(start):
+        w = words(start, 20000)
+        bg = BitGenerator(start)
+        rng = numpy.random.Generator(bg)
+        taken = list(rng.integers(0, 2 ** 32, 7, dtype=numpy.uint32))
+        taken += list(bg.random_raw(3))       # from the buffer only
+        taken += list(rng.integers(0, 2 ** 32, 5, dtype=numpy.uint32))
+        taken += list(bg.random_raw(19000))   # the buffer, then the engine
+        taken += list(rng.integers(0, 2 ** 32, 985, dtype=numpy.uint32))
+        assert taken == list(w)
+
     def test_state_round_trips_and_bad_states_change_nothing(start):
         bg = BitGenerator(start)
         bg.random_raw(777)

@@ -180,6 +180,7 @@ void widen(const word* in, std::uint64_t* out, std::size_t n) {
 // them and their widening, and each piece's kernel set-up is the one the
 // refills use.
 void widen_from_engine(Stream& stream, std::uint64_t* out, std::size_t n) {
+    if (n == 0) return;  // the buffer still holds values to hand out
     while (n > 0) {
         const std::size_t count = n < buffer_words ? n : buffer_words;
         stream.capabilities->generate(stream.engine, reinterpret_cast<char*>(stream.buffer), count);
@@ -213,7 +214,6 @@ PyObject* raw(PyObject*, PyObject* args) {
         --n;
     }
     widen_from_engine(*stream, values, n);
-    stream->index = stream->filled = 0;
     PyBuffer_Release(&view);
     Py_RETURN_NONE;
 }
