@@ -71,7 +71,7 @@ def scalar():
     return run_on("scalar")
 
 
-@pytest.mark.parametrize("path", [p for p in ("sse2", "avx2", "avx512")])
+@pytest.mark.parametrize("path", ["sse2", "avx2", "avx512"])
 def test_every_path_equals_the_scalar_engine(scalar, path):
     if path not in supported_kernel_paths():
         pytest.skip("this processor lacks %s" % path)

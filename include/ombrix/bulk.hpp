@@ -34,6 +34,7 @@
 #include "catalogue.hpp"
 #include "engine.hpp"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -133,16 +134,19 @@ namespace avx512 {
 }  // namespace kernels
 
 // The best path this processor (and its operating system, which must save
-// the wider registers) supports.
+// the wider registers) supports, found once.
 inline kernel_path best_kernel_path() {
+    static const kernel_path best = [] {
 #if OMBRIX_X86_KERNELS
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return kernel_path::avx512;
-    if (__builtin_cpu_supports("avx2")) return kernel_path::avx2;
-    return kernel_path::sse2;
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512f")) return kernel_path::avx512;
+        if (__builtin_cpu_supports("avx2")) return kernel_path::avx2;
+        return kernel_path::sse2;
 #else
-    return kernel_path::scalar;
+        return kernel_path::scalar;
 #endif
+    }();
+    return best;
 }
 
 inline bool kernel_path_supported(kernel_path path) { return path <= best_kernel_path(); }
@@ -163,7 +167,7 @@ inline kernel_path default_kernel_path() {
 
 template <class Engine>
 void generate(Engine& engine, std::span<word> out, kernel_path path) {
-    if (path > best_kernel_path()) path = best_kernel_path();
+    if (const kernel_path best = best_kernel_path(); path > best) path = best;
     word* p = out.data();
     const std::size_t n = out.size();
     switch (path) {

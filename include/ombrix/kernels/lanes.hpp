@@ -17,13 +17,6 @@
 // Included by <ombrix/bulk.hpp> inside each path's namespace; not a header
 // of its own (no include guard on purpose).
 
-template <class Engine>
-void scalar_fill(Engine& engine, word* out, std::size_t n) {
-    Engine e = engine;
-    for (std::size_t i = 0; i < n; ++i) out[i] = e();
-    engine = e;
-}
-
 inline word lane(V a, std::size_t j) {
     word w[W];
     store(w, a);
@@ -32,24 +25,16 @@ inline word lane(V a, std::size_t j) {
 
 // --- Cong ---------------------------------------------------------------
 
-// The multiplier and increment of `steps` congruential steps at once.
-struct affine {
-    word a, c;
-};
-constexpr affine cong_steps(std::size_t steps) {
-    affine m{1u, 0u};
-    for (std::size_t i = 0; i < steps; ++i) m = {69069u * m.a, 69069u * m.c + 12345u};
-    return m;
-}
-
 inline void fill(Cong& e, word* out, std::size_t n) {
     constexpr std::size_t U = 4, block = U * W;
     const std::size_t blocks = n / block;
-    if (blocks < 2) return scalar_fill(e, out, n);
-    constexpr affine jump = cong_steps(block);
+    if (blocks < 2) return scalar::fill(e, out, n);
+    // The map of `block` steps, a power of two, from the jump tables.
+    static_assert(std::has_single_bit(block));
+    constexpr jumping::affine_map jump = jumping::cong_part::powers[std::countr_zero(block)];
     const V a = set1(jump.a), c = set1(jump.c);
     word first[block];
-    scalar_fill(e, first, block);
+    scalar::fill(e, first, block);
     V v[U];
     OMBRIX_UNROLL
     for (std::size_t u = 0; u < U; ++u) v[u] = load(first + u * W);
@@ -63,7 +48,7 @@ inline void fill(Cong& e, word* out, std::size_t n) {
     OMBRIX_UNROLL
     for (std::size_t u = 0; u < U; ++u) store(p + u * W, v[u]);
     e.cong = lane(v[U - 1], W - 1);
-    scalar_fill(e, out + blocks * block, n - blocks * block);
+    scalar::fill(e, out + blocks * block, n - blocks * block);
 }
 
 // --- LFIB4 and SWB: values read back from the output ----------------------
@@ -132,7 +117,7 @@ inline void lfib4_run(word* p, std::size_t n) {
 }
 
 inline void fill(LFIB4& e, word* out, std::size_t n) {
-    if (n < 4 * lagged_table_size) return scalar_fill(e, out, n);
+    if (n < 4 * lagged_table_size) return scalar::fill(e, out, n);
     lagged_fill(e.t, e.c, out, n, lfib4_run);
 }
 
@@ -241,7 +226,7 @@ inline void swb_run(word* p, std::size_t n, std::uint8_t& borrow) {
 }
 
 inline void fill(SWB& e, word* out, std::size_t n) {
-    if (n < 4 * lagged_table_size) return scalar_fill(e, out, n);
+    if (n < 4 * lagged_table_size) return scalar::fill(e, out, n);
     std::uint8_t& borrow = e.borrow;
     lagged_fill(e.t, e.c, out, n, [&borrow](word* p, std::size_t count) { swb_run(p, count, borrow); });
 }
@@ -437,7 +422,7 @@ const fixed_jump<Engine>* lane_jump(std::size_t length) {
 template <class Lanes, class Engine>
 void segmented_fill(Engine& e, word* out, std::size_t n) {
     std::size_t tiles = n / (W * W);
-    if (n < segmented_minimum || tiles < 3) return scalar_fill(e, out, n);
+    if (n < segmented_minimum || tiles < 3) return scalar::fill(e, out, n);
     if (tiles % 2 == 0) --tiles;
     const std::size_t length = tiles * W;
     Engine starts[W];
@@ -458,7 +443,7 @@ void segmented_fill(Engine& e, word* out, std::size_t n) {
         for (std::size_t j = 0; j < W; ++j) store(out + j * length + i, rows[j]);
     }
     lanes.put(e, W - 1);
-    scalar_fill(e, out + W * length, n - W * length);
+    scalar::fill(e, out + W * length, n - W * length);
 }
 
 inline void fill(SHR3& e, word* out, std::size_t n) { segmented_fill<shr3_lanes>(e, out, n); }
